@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+
+// A private temporary directory, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return FPath; }
+    std::string operator/(const std::string& Name) const { return FPath + "/" + Name; }
+
+private:
+    std::string FPath;
+};
+
+// Points XDG_DATA_HOME at a fresh empty folder for the life of the object, then restores it.
+class PrivateDataHome {
+public:
+    PrivateDataHome();
+    ~PrivateDataHome();
+    const std::string& Path() const { return FDir.Path(); }
+
+private:
+    TempDir FDir;
+    std::string FOld;
+    bool FHadOld = false;
+};
+
+std::string ReadFile(const std::string& Path);
+void WriteFile(const std::string& Path, const std::string& Bytes);
+// Where tests keep pictures worth looking at: $AGENDIX_ARTIFACTS or build/test-artifacts.
+std::string ArtifactPath(const std::string& Name);
