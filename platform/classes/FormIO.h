@@ -24,5 +24,7 @@ struct TFormNode {
     std::vector<TFormNode> Children;
     int Line = 0;
 };
+// Forgets references still waiting for a root on behalf of a component that goes away.
+void DropPendingFixups(TComponent* Holder);
 TFormNode ParseFormText(std::string_view Text);  // EReadError with the line number
 

@@ -40,7 +40,13 @@ inline uint8_t GetRValue(TColor C) { return C & 0xFF; }
 inline uint8_t GetGValue(TColor C) { return (C >> 8) & 0xFF; }
 inline uint8_t GetBValue(TColor C) { return (C >> 16) & 0xFF; }
 inline TColor RGB(uint8_t R, uint8_t G, uint8_t B) { return R | (G << 8) | (B << 16); }
-// Registers colour names (clBtnFace, ...) for form descriptions.
+// The 0xFFRRGGBB word that a bitmap keeps for a colour (system colours resolved), and back.
+inline uint32_t ColorToPixel(TColor C) {
+    C = ColorToRGB(C);
+    return 0xFF000000u | (C & 0xFF) << 16 | (C & 0xFF00) | (C >> 16 & 0xFF);
+}
+inline TColor PixelToColor(uint32_t P) { return (P >> 16 & 0xFF) | (P & 0xFF00) | (P & 0xFF) << 16; }
+// Registers colour names (clBtnFace, ...) and the TFontCharset names for form descriptions.
 void RegisterColorIdents();
 
 enum TPenMode : uint8_t { pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmXor };
@@ -177,6 +183,10 @@ public:
 
 private:
     void Changed();
+    // Writes one pixel value over R, clipped; no change notice.
+    void FillPixels(const TRect& R, uint32_t Pixel);
+    void DrawLine(TPoint From, TPoint To);
+    void DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip, bool Opaque);
     TBitmap* FSurface = nullptr;
     std::unique_ptr<TPen> FPen;
     std::unique_ptr<TBrush> FBrush;
