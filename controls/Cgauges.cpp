@@ -23,10 +23,14 @@ int LengthFor(int32_t Percent, int Length) {
 
 // Floor of a product of sines and cosines. Where the exact product is a whole number (the rays at
 // 100 %, the needle straight up), rounding in sin and cos must not cost a pixel.
-int FloorPx(double Value) { return static_cast<int>(std::floor(Value + 1e-9)); }
+int FloorPx(double Value) {
+    return static_cast<int>(std::floor(Value + 1e-9));
+}
 
 // Bounds of the range message; the raw bound plus or minus one would leave 32 bits at the limits.
-int Saturated(int64_t Value) { return static_cast<int>(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX)); }
+int Saturated(int64_t Value) {
+    return static_cast<int>(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX));
+}
 
 }  // namespace
 
@@ -274,7 +278,8 @@ void TCGauge::PaintAsNeedle(TBitmap* AnImage, const TRect& PaintRect) {
         int MiddleX = Width() / 2;
         C->MoveTo(MiddleX, PaintRect.Bottom - 1);
         double Angle = Percent * 0.01 * std::numbers::pi;
-        C->LineTo(FloorPx(MiddleX * (1 - std::cos(Angle))), FloorPx((PaintRect.Bottom - 1) * (1 - std::sin(Angle))));
+        C->LineTo(FloorPx(MiddleX * (1 - std::cos(Angle))),
+                  FloorPx((PaintRect.Bottom - 1) * (1 - std::sin(Angle))));
     }
 }
 

@@ -7,7 +7,7 @@ enum TCGaugeKind : uint8_t { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNe
 
 // An off-screen layer that takes another bitmap's size and starts out in the window-frame colour.
 class TBltBitmap : public TBitmap {
-public:
+  public:
     void MatchSize(TBitmap* Source);
 };
 
@@ -38,10 +38,10 @@ class TCGauge : public TGraphicControl {
     int32_t GetPercentDone() const;
     int32_t PercentDone() const { return GetPercentDone(); }
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     void PaintBackground(TBitmap* AnImage);
     void PaintAsText(TBitmap* AnImage, const TRect& PaintRect);
     void PaintAsNothing(TBitmap* AnImage, const TRect& PaintRect);

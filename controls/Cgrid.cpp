@@ -9,7 +9,9 @@
 namespace {
 constexpr int kSquareCount = 16;
 
-bool IsSquare(int Which) { return Which >= 0 && Which < kSquareCount; }
+bool IsSquare(int Which) {
+    return Which >= 0 && Which < kSquareCount;
+}
 }  // namespace
 
 const TClassInfo& TCColorGrid::StaticClassInfo() {
@@ -111,7 +113,9 @@ int TCColorGrid::SquareFromPos(int X, int Y) const {
     return Row * FColumnCount + Column;
 }
 
-void TCColorGrid::RefreshSquare(int Which) { DrawSquare(Which, Which == FSelection && FHasFocus); }
+void TCColorGrid::RefreshSquare(int Which) {
+    DrawSquare(Which, Which == FSelection && FHasFocus);
+}
 
 void TCColorGrid::SetSelection(int Value) {
     if (Value == FSelection || !IsSquare(Value)) return;
@@ -280,7 +284,9 @@ void TCColorGrid::Dispatch(TMessage& Message) {
     }
 }
 
-void TCColorGrid::WMSize(TMessage&) { UpdateCellSizes(false); }
+void TCColorGrid::WMSize(TMessage&) {
+    UpdateCellSizes(false);
+}
 
 void TCColorGrid::WMSetFocus(TMessage&) {
     FHasFocus = true;
@@ -294,9 +300,13 @@ void TCColorGrid::WMKillFocus(TMessage&) {
     DrawFgBg();
 }
 
-void TCColorGrid::WMGetDlgCode(TMessage& Message) { Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; }
+void TCColorGrid::WMGetDlgCode(TMessage& Message) {
+    Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+}
 
-void TCColorGrid::CMCtl3DChanged(TMessage&) { Invalidate(); }
+void TCColorGrid::CMCtl3DChanged(TMessage&) {
+    Invalidate();
+}
 
 void TCColorGrid::Paint() {
     Canvas()->SetFont(*Font());

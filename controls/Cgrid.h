@@ -47,7 +47,7 @@ class TCColorGrid : public TCustomControl {
 
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void CreateWnd() override;
     void Paint() override;
     virtual void Change();
@@ -55,11 +55,13 @@ protected:
     void DrawSquare(int Which, bool ShowSelector);
     void DrawFgBg();
     // The palette entry of square k: entries 8 to 11 of the default palette are skipped.
-    const PALETTEENTRY& SquareEntry(int Which) const { return FPaletteEntries[Which < 8 ? Which : Which + 4]; }
+    const PALETTEENTRY& SquareEntry(int Which) const {
+        return FPaletteEntries[Which < 8 ? Which : Which + 4];
+    }
     TColor SquareColor(int Which) const;
     TColor ContrastColor(int Which) const;
 
-private:
+  private:
     void WMSize(TMessage& Message);
     void WMSetFocus(TMessage& Message);
     void WMKillFocus(TMessage& Message);

@@ -5,13 +5,39 @@
 #include "platform/classes/FormIO.h"
 #include "platform/classes/TypInfo.h"
 
-const TClassInfo* TObject::ClassInfo() const {
+const TClassInfo& TObject::StaticClassInfo() {
     static const TClassInfo Info = [] {
         TClassInfo I;
         I.Name = "TObject";
         return I;
     }();
-    return &Info;
+    return Info;
+}
+
+const TClassInfo* TObject::ClassInfo() const { return &StaticClassInfo(); }
+
+const TClassInfo& TPersistent::StaticClassInfo() {
+    static const TClassInfo I = TClassBuilder<TPersistent>("TPersistent", &TObject::StaticClassInfo()).Build();
+    return I;
+}
+
+const TClassInfo& TComponent::StaticClassInfo() {
+    static const TClassInfo I = TClassBuilder<TComponent>("TComponent", &TPersistent::StaticClassInfo())
+                                    .OfferOnly()
+                                    .Str("Name", &TComponent::Name, &TComponent::SetName)
+                                    .Int("Tag", &TComponent::Tag, &TComponent::SetTag, 0)
+                                    .Build();
+    return I;
+}
+
+const TClassInfo& TCollectionItem::StaticClassInfo() {
+    static const TClassInfo I = TClassBuilder<TCollectionItem>("TCollectionItem", &TPersistent::StaticClassInfo()).Build();
+    return I;
+}
+
+const TClassInfo& TCollection::StaticClassInfo() {
+    static const TClassInfo I = TClassBuilder<TCollection>("TCollection", &TPersistent::StaticClassInfo()).Build();
+    return I;
 }
 
 AnsiString TObject::ClassName() const { return ClassInfo()->Name; }

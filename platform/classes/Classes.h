@@ -10,9 +10,17 @@
 
 struct TClassInfo;
 
+// Declares a class's property table; put it first in the class body, followed by an access label.
+#define AGENDIX_CLASS(Cls)                                           \
+public:                                                              \
+    static const TClassInfo& StaticClassInfo();                      \
+    const TClassInfo* ClassInfo() const override { return &StaticClassInfo(); }
+
+
 class TObject {
 public:
     virtual ~TObject() = default;
+    static const TClassInfo& StaticClassInfo();
     // Every class with published properties overrides this (see AGENDIX_CLASS).
     virtual const TClassInfo* ClassInfo() const;
     AnsiString ClassName() const;
@@ -22,7 +30,7 @@ public:
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 class TPersistent : public TObject {
-public:
+    AGENDIX_CLASS(TPersistent)
     virtual void Assign(const TPersistent& Source);
 };
 
@@ -36,7 +44,7 @@ enum TComponentStateBit : uint32_t {
 using TComponentState = uint32_t;
 
 class TComponent : public TPersistent {
-public:
+    AGENDIX_CLASS(TComponent)
     explicit TComponent(TComponent* AOwner);
     ~TComponent() override;  // destroys the owned components, newest first
     TComponent(const TComponent&) = delete;
@@ -81,7 +89,7 @@ private:
 };
 
 class TCollectionItem : public TPersistent {
-public:
+    AGENDIX_CLASS(TCollectionItem)
     int Index() const { return FIndex; }
     void SetIndexInternal(int I) { FIndex = I; }
 
@@ -91,7 +99,7 @@ private:
 
 // Items of one class owned by a component: grid columns, query parameters.
 class TCollection : public TPersistent {
-public:
+    AGENDIX_CLASS(TCollection)
     ~TCollection() override;
     int Count() const { return static_cast<int>(FItems.size()); }
     TCollectionItem* Item(int Index) const { return FItems.at(Index); }

@@ -72,12 +72,6 @@ struct TClassInfo {
     const TFieldInfo* FindField(const AnsiString& Name) const;
 };
 
-// Declares a class's property table; put it first in the class body, followed by an access label.
-#define AGENDIX_CLASS(Cls)                                           \
-public:                                                              \
-    static const TClassInfo& StaticClassInfo();                      \
-    const TClassInfo* ClassInfo() const override { return &StaticClassInfo(); }
-
 // Named integers for Integer properties: colours, cursors.
 void RegisterIntegerIdents(const AnsiString& Map, const std::vector<std::pair<AnsiString, int64_t>>& Idents);
 bool IdentToInt(const AnsiString& Map, const AnsiString& Ident, int64_t& Value);

@@ -36,10 +36,10 @@ constexpr TColor clScrollBar = 0x80000000, clBackground = 0x80000001, clActiveCa
                  clInfoBk = 0x80000018, clNone = 0x1FFFFFFF, clDefault = 0x20000000;
 // Resolves a system colour through the classic fixed table; plain colours pass unchanged.
 TColor ColorToRGB(TColor Color);
-inline uint8_t GetRValue(TColor C) { return C & 0xFF; }
-inline uint8_t GetGValue(TColor C) { return (C >> 8) & 0xFF; }
-inline uint8_t GetBValue(TColor C) { return (C >> 16) & 0xFF; }
-inline TColor RGB(uint8_t R, uint8_t G, uint8_t B) { return R | (G << 8) | (B << 16); }
+constexpr uint8_t GetRValue(TColor C) { return C & 0xFF; }
+constexpr uint8_t GetGValue(TColor C) { return (C >> 8) & 0xFF; }
+constexpr uint8_t GetBValue(TColor C) { return (C >> 16) & 0xFF; }
+constexpr TColor RGB(uint8_t R, uint8_t G, uint8_t B) { return R | (G << 8) | (B << 16); }
 // The 0xFFRRGGBB word that a bitmap keeps for a colour (system colours resolved), and back.
 inline uint32_t ColorToPixel(TColor C) {
     C = ColorToRGB(C);

@@ -299,7 +299,7 @@ int FindFirst(const AnsiString& Path, int Attr, TSearchRec& F) {
         R.Time = static_cast<int>(St.st_mtime);
         if (S_ISDIR(St.st_mode)) R.Attr |= faDirectory;
         if (Name[0] == '.') R.Attr |= faHidden;
-        if (access(Full.c_str(), W_OK) != 0) R.Attr |= faReadOnly;
+        if (!(St.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) R.Attr |= faReadOnly;
         if (!S_ISDIR(St.st_mode) && !S_ISREG(St.st_mode)) R.Attr |= faSysFile;
         if (!S_ISDIR(St.st_mode)) R.Attr |= faArchive;
         if (R.Attr & F.ExcludeAttr) continue;
@@ -353,7 +353,8 @@ void WriteFileAtomic(const AnsiString& Path, const std::string& Bytes) {
     struct stat Target;
     if (stat(N.c_str(), &Target) == 0) {
         if (S_ISDIR(Target.st_mode)) Fail(EISDIR);
-        if (access(N.c_str(), W_OK) != 0) Fail(EACCES);
+        // A file without write permission is read-only, also for a user who could override it.
+        if (!(Target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || access(N.c_str(), W_OK) != 0) Fail(EACCES);
     }
     int Fd = mkstemp(Tmp.data());
     if (Fd < 0) Fail(errno);

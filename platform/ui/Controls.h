@@ -154,6 +154,20 @@ protected:
     bool IsFontStored() const { return !FParentFont; }
     bool IsColorStored() const { return !FParentColor; }
     bool IsShowHintStored() const { return !FParentShowHint; }
+    // Colour stored when it is the control's own and not the default window colour.
+    bool IsColorDefaultStored() const { return !FParentColor && FColor != clWindow; }
+    // The backing surface of controls that paint (client size), and the paint that fills it.
+    virtual TBitmap* BackingSurface() const { return nullptr; }
+    virtual void PaintBacking() {}
+    // Width of the frame drawn around the client area (grids, outlines); 0 for most controls.
+    virtual int NonClientWidth() const { return 0; }
+    // Sends WM_SIZE through Dispatch when the client size differs from the one last sent.
+    void CheckClientSize();
+    // Runs the paint cycle of the backing surface now: background, then PaintBacking.
+    void PaintSurfaceNow();
+    bool PaintPending() const { return FPaintPending; }
+    // Immediate drawing on the backing surface: shows it without a paint cycle.
+    void SurfaceChanged();
     friend class TWinControl;
     friend struct TQtPeer;
     std::unique_ptr<TQtPeer> FPeer;
@@ -175,6 +189,8 @@ private:
     TDragMode FDragMode = dmManual;
     TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
     bool FUpdatingFont = false;
+    bool FPaintPending = true, FInPaint = false;
+    int FSentClientW = -1, FSentClientH = -1;
 };
 
 // A control with a window of its own: child controls, focus, tab order, window style bits.
@@ -211,12 +227,18 @@ class TWinControl : public TControl {
 
 protected:
     void CreateWnd() override;
+    void DestroyWnd() override;
     void BoundsChanged() override;
     void FontChanged() override;
     void ColorChanged() override;
+    void Loaded() override;
     bool IsCtl3DStored() const { return !FParentCtl3D; }
+    // Applies the Qt tab chain of the children by TabOrder.
+    void UpdateTabChain();
 
 private:
+    void AlignChildren();
+    bool FAligning = false;
     std::vector<TControl*> FControls;
     int16_t FTabOrder = -1;
     bool FTabStop = false, FCtl3D = true, FParentCtl3D = true;
@@ -235,6 +257,8 @@ class TGraphicControl : public TControl {
 
 protected:
     virtual void Paint() {}
+    TBitmap* BackingSurface() const override { return FSurface.get(); }
+    void PaintBacking() override { Paint(); }
     friend struct TQtPeer;
 
 private:
@@ -251,6 +275,8 @@ class TCustomControl : public TWinControl {
 
 protected:
     virtual void Paint() {}
+    TBitmap* BackingSurface() const override { return FSurface.get(); }
+    void PaintBacking() override { Paint(); }
     friend struct TQtPeer;
 
 private:

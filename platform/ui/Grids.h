@@ -98,13 +98,15 @@ protected:
     virtual void SizeChanged(int OldColCount, int OldRowCount) {}
     void Paint() override;
     void BoundsChanged() override;
-    void CreateWnd() override;
     bool IsFixedColorStored() const { return FFixedColor != clBtnFace; }
     // Scroll bar room that the grid reserves, in pixels.
-    int ScrollBarWidth() const;
+    int ScrollBarWidth() const { return 16; }
     bool NeedsVertScroll() const;
     void UpdateScrollRange();
-    int BorderWidth() const { return FBorderStyle == bsSingle ? (Ctl3D() ? 2 : 1) : 0; }
+    int NonClientWidth() const override { return FBorderStyle == bsSingle ? (Ctl3D() ? 2 : 1) : 0; }
+    // The grid lines' colours: fixed cells' lines and the others'.
+    TColor FixedLineColor() const { return clBlack; }
+    TColor LineColor() const;
 
 private:
     void ClampTopRow();

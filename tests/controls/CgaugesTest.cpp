@@ -14,11 +14,11 @@
 namespace {
 
 class CountingGauge : public TCGauge {
-public:
+  public:
     using TCGauge::TCGauge;
     int Paints = 0;
 
-protected:
+  protected:
     void Paint() override {
         ++Paints;
         TCGauge::Paint();
@@ -63,7 +63,9 @@ struct GaugeFixture : ::testing::Test {
     return ::testing::AssertionFailure() << Wrong << " pixels differ; first " << First;
 }
 
-bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
+bool Inside(const TRect& R, int X, int Y) {
+    return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom;
+}
 
 }  // namespace
 
@@ -214,10 +216,12 @@ TEST_F(GaugeFixture, BarsFillTheirExactRectangles) {
         ASSERT_EQ(S->Width(), 100);
         ASSERT_EQ(S->Height(), 100);
         TRect Area = R.Border == bsSingle ? TRect{1, 1, 99, 99} : TRect{0, 0, 100, 100};
-        EXPECT_TRUE(PixelsAre(S, [&](int X, int Y) {
-            if (Inside(R.Filled, X, Y)) return Fore;
-            return Inside(Area, X, Y) ? Back : clBlack;
-        })) << "kind " << int(R.Kind) << " border " << int(R.Border) << " at " << R.Percent << "%";
+        EXPECT_TRUE(PixelsAre(S,
+                              [&](int X, int Y) {
+                                  if (Inside(R.Filled, X, Y)) return Fore;
+                                  return Inside(Area, X, Y) ? Back : clBlack;
+                              }))
+            << "kind " << int(R.Kind) << " border " << int(R.Border) << " at " << R.Percent << "%";
     }
 }
 
@@ -229,8 +233,8 @@ TEST_F(GaugeFixture, PieFillsClockwiseFromTheTop) {
         int32_t Percent;
         bool TopRight, BottomRight, BottomLeft, TopLeft;  // quadrant in ForeColor
     } Rows[] = {
-        {0, false, false, false, false},   {25, true, false, false, false}, {50, true, true, false, false},
-        {75, true, true, true, false},     {100, true, true, true, true},
+        {0, false, false, false, false}, {25, true, false, false, false}, {50, true, true, false, false},
+        {75, true, true, true, false},   {100, true, true, true, true},
     };
     for (const Row& R : Rows) {
         TBitmap* S = Painted(gkPie, bsSingle, R.Percent);
@@ -279,13 +283,14 @@ TEST_F(GaugeFixture, TextIsInvertedOverBarAndBackground) {
         TCGaugeKind Kind;
         int32_t Percent;
         TColor Under;  // what lies under the text
-    } Rows[] = {{gkHorizontalBar, 100, Fore}, {gkHorizontalBar, 0, Back}, {gkText, 100, Back}, {gkText, 0, Back}};
+    } Rows[] = {
+        {gkHorizontalBar, 100, Fore}, {gkHorizontalBar, 0, Back}, {gkText, 100, Back}, {gkText, 0, Back}};
     for (const Row& R : Rows) {
         TBitmap* S = Painted(R.Kind, bsSingle, R.Percent, true);
         AnsiString Text = IntToStr(R.Percent) + "%";
-        TCanvas Measure(S);
-        Measure.SetFont(*G->Font());
-        int TW = Measure.TextWidth(Text), TH = Measure.TextHeight(Text);
+        TBitmap Measure;
+        Measure.Canvas()->SetFont(*G->Font());
+        int TW = Measure.Canvas()->TextWidth(Text), TH = Measure.Canvas()->TextHeight(Text);
         TRect Box{(99 - TW) / 2, (99 - TH) / 2, (99 - TW) / 2 + TW, (99 - TH) / 2 + TH};
         int Inverted = 0, Stray = 0;
         for (int Y = 1; Y < 99; ++Y)
@@ -309,9 +314,10 @@ TEST_F(GaugeFixture, NewGaugeShowsAnEmptyBarWithZeroPercent) {
     TBitmap* S = Fresh.Surface();
     // Black glyphs (white inverted) on the white bar, within the box of "0%" and reaching its right
     // part, where the percent sign stands.
-    TCanvas Measure(S);
-    Measure.SetFont(*Fresh.Font());
-    int TW = Measure.TextWidth("0%"), TH = Measure.TextHeight("0%"), ZeroW = Measure.TextWidth("0");
+    TBitmap Measure;
+    TCanvas* M = Measure.Canvas();
+    M->SetFont(*Fresh.Font());
+    int TW = M->TextWidth("0%"), TH = M->TextHeight("0%"), ZeroW = M->TextWidth("0");
     int X0 = (99 - TW) / 2, Y0 = (99 - TH) / 2;
     int Left = 0, Right = 0, Stray = 0;
     for (int Y = 1; Y < 99; ++Y)
@@ -337,13 +343,13 @@ TEST(GaugeForm, PropertiesRoundTripInOrder) {
     ReadComponentRes(&Root,
                      "object Form1: TWinControl\n"
                      "  object CGauge1: TCGauge\n"
-                     "    Progress = 30\n"
-                     "    MaxValue = 50\n"
-                     "    MinValue = 10\n"
-                     "    BackColor = clRed\n"
                      "    Kind = gkPie\n"
-                     "    BorderStyle = bsNone\n"
                      "    ShowText = False\n"
+                     "    BorderStyle = bsNone\n"
+                     "    BackColor = clRed\n"
+                     "    MinValue = 10\n"
+                     "    MaxValue = 50\n"
+                     "    Progress = 30\n"
                      "  end\n"
                      "end\n");
     auto* G = dynamic_cast<TCGauge*>(Root.FindComponent("CGauge1"));
@@ -358,8 +364,8 @@ TEST(GaugeForm, PropertiesRoundTripInOrder) {
 
     // Published order, defaults omitted.
     AnsiString Written = WriteProperties(G, 0);
-    const char* Order[] = {"Kind = gkPie", "ShowText = False", "BorderStyle = bsNone", "BackColor = clRed",
-                           "MinValue = 10", "MaxValue = 50", "Progress = 30"};
+    const char* Order[] = {"Kind = gkPie",  "ShowText = False", "BorderStyle = bsNone", "BackColor = clRed",
+                           "MinValue = 10", "MaxValue = 50",    "Progress = 30"};
     size_t At = 0;
     for (const char* Line : Order) {
         size_t Found = Written.find(Line, At);
@@ -371,10 +377,11 @@ TEST(GaugeForm, PropertiesRoundTripInOrder) {
     const TClassInfo& Info = TCGauge::StaticClassInfo();
     std::vector<AnsiString> Names;
     for (auto& P : Info.Props) Names.push_back(P.Name);
-    EXPECT_EQ(Names, (std::vector<AnsiString>{"Align", "Anchors", "Color", "Constraints", "Enabled", "Kind",
-                                             "ShowText", "Font", "BorderStyle", "ForeColor", "BackColor",
-                                             "MinValue", "MaxValue", "ParentColor", "ParentFont",
-                                             "ParentShowHint", "PopupMenu", "Progress", "ShowHint", "Visible"}));
+    EXPECT_EQ(Names,
+              (std::vector<AnsiString>{"Align",          "Anchors",   "Color",    "Constraints", "Enabled",
+                                       "Kind",           "ShowText",  "Font",     "BorderStyle", "ForeColor",
+                                       "BackColor",      "MinValue",  "MaxValue", "ParentColor", "ParentFont",
+                                       "ParentShowHint", "PopupMenu", "Progress", "ShowHint",    "Visible"}));
 }
 
 TEST(GaugeForm, StoredMinimumAboveTheDefaultMaximumRaises) {

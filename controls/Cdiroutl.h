@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/ui/Outline.h"
+
+enum TTextCase : uint8_t { tcLowerCase, tcUpperCase, tcAsIs };
+using TCaseFunction = AnsiString (*)(const AnsiString&);
+
+// The directory tree of one drive: the drive item on top, each level listed when it is first
+// opened. Selecting an item makes its directory the current directory of the whole process.
+class TCDirectoryOutline : public TCustomOutline {
+    AGENDIX_CLASS(TCDirectoryOutline)
+    explicit TCDirectoryOutline(TComponent* AOwner);
+    ~TCDirectoryOutline() override;
+
+    char Drive() const { return FDrive; }
+    void SetDrive(char NewDrive);
+    const AnsiString& Directory() const { return FDirectory; }
+    void SetDirectory(const AnsiString& NewDirectory);
+    TTextCase TextCase() const { return FTextCase; }
+    void SetTextCase(TTextCase NewTextCase);
+
+    virtual void BuildOneLevel(int RootItem);
+    virtual void BuildTree();
+    virtual void BuildSubTree(int RootItem);
+    virtual void Change();
+
+    void WalkTree(const AnsiString& Dest);
+    int GetChildNamed(const AnsiString& Name, int Item);
+    AnsiString ForceCase(const AnsiString& AString) const;
+    void AssignCaseProc();
+
+    static AnsiString CurDir();
+    static int DriveToInt(char DriveLetter);
+
+    void Loaded() override;
+    void Click() override;
+    void Expand(int Index) override;
+
+    TNotifyEvent OnChange;
+
+    // Marks an item whose subdirectories have been listed; its value is its own address.
+    static void* APointer;
+    static const int InvalidIndex;
+    static const int RootIndex;
+
+protected:
+    void CreateWnd() override;
+
+private:
+    char FDrive = 0;
+    AnsiString FDirectory;
+    TTextCase FTextCase = tcLowerCase;
+    TCaseFunction FCaseFunction = nullptr;
+};
+
+namespace Cdiroutl {
+void Register();
+}

@@ -1,0 +1,138 @@
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <QStringList>
+#include <list>
+#include <map>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Windows.h"
+
+namespace {
+// Faces of the forms and the installed faces that stand in for them. Every list ends in a face
+// with Hangul, so Korean text never falls back to empty boxes.
+QStringList FamiliesFor(const AnsiString& Name) {
+    const QString Korean = "NanumGothic";
+    const AnsiString Lower = AnsiLowerCase(Name);
+    if (Lower == "굴림체" || Lower == "굴림" || Lower == "gulimche" || Lower == "gulim")
+        return {"NanumGothicCoding", Korean};
+    if (Lower == "ms sans serif" || Lower == "ms shell dlg" || Lower == "돋움" || Lower == "dotum" ||
+        Lower == "돋움체" || Lower == "dotumche")
+        return {Korean, "DejaVu Sans"};
+    if (Lower == "바탕" || Lower == "바탕체" || Lower == "batang" || Lower == "batangche")
+        return {"NanumMyeongjo", Korean};
+    return {QString::fromStdString(Name), Korean};
+}
+
+struct TFace {
+    AnsiString Name;
+    int Height;
+    TFontStyles Style;
+    QFont Font;
+    QFontMetrics Metrics;
+    TFace(const AnsiString& N, int H, TFontStyles S, const QFont& F)
+        : Name(N), Height(H), Style(S), Font(F), Metrics(F) {}
+};
+
+QFont MakeFont(const AnsiString& Name, int Height, TFontStyles Style) {
+    QFont F;
+    F.setFamilies(FamiliesFor(Name));
+    F.setBold(Style & fsBold);
+    F.setItalic(Style & fsItalic);
+    F.setUnderline(Style & fsUnderline);
+    F.setStrikeOut(Style & fsStrikeOut);
+    F.setStyleStrategy(QFont::PreferAntialias);
+    if (Height == 0) Height = -11;
+    if (Height < 0) {
+        F.setPixelSize(std::max(1, -Height));  // the character height without internal leading
+    } else {
+        // A positive height is the whole cell; scale the em so that ascent + descent fits it.
+        F.setPixelSize(Height);
+        int Cell = QFontMetrics(F).height();
+        if (Cell > 0) F.setPixelSize(std::max(1, (Height * Height + Cell / 2) / Cell));
+    }
+    return F;
+}
+
+// Faces are kept per font state, so measuring text costs no font lookup.
+const TFace& FaceOf(const TFont& Font) {
+    if (!QGuiApplication::instance()) throw EInvalidOperation("text needs the application's window system");
+    static std::list<TFace> Faces;
+    static const TFace* Last = nullptr;
+    auto Fits = [&](const TFace& F) {
+        return F.Height == Font.Height() && F.Style == Font.Style() && F.Name == Font.Name();
+    };
+    if (Last && Fits(*Last)) return *Last;
+    for (auto& F : Faces)
+        if (Fits(F)) return *(Last = &F);
+    Faces.emplace_back(Font.Name(), Font.Height(), Font.Style(), MakeFont(Font.Name(), Font.Height(), Font.Style()));
+    return *(Last = &Faces.back());
+}
+
+QString ToQ(const AnsiString& S) { return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())); }
+}  // namespace
+
+int TCanvas::TextWidth(const AnsiString& Text) {
+    if (Text.empty()) return 0;
+    return FaceOf(*FFont).Metrics.horizontalAdvance(ToQ(Text));
+}
+
+int TCanvas::TextHeight(const AnsiString& Text) { return FaceOf(*FFont).Metrics.height(); }
+
+void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip, bool Opaque) {
+    if (!FSurface || FSurface->Width() == 0 || FSurface->Height() == 0) return;
+    const TFace& Face = FaceOf(*FFont);
+    const QString S = ToQ(Text);
+    TRect C = ClipRect();
+    if (Clip) {
+        C = {std::max(C.Left, Clip->Left), std::max(C.Top, Clip->Top), std::min(C.Right, Clip->Right),
+             std::min(C.Bottom, Clip->Bottom)};
+    }
+    if (C.Right <= C.Left || C.Bottom <= C.Top || S.isEmpty()) return;
+    if (Opaque) {
+        TRect Extent = Rect(std::max(X, C.Left), std::max(Y, C.Top),
+                            std::min(X + Face.Metrics.horizontalAdvance(S), C.Right),
+                            std::min(Y + Face.Metrics.height(), C.Bottom));
+        FillPixels(Extent, ColorToPixel(FBrush->Color()));
+    }
+    QImage Image(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(),
+                 FSurface->Width() * 4, QImage::Format_RGB32);
+    QPainter P(&Image);
+    P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
+    P.setFont(Face.Font);
+    const TColor RGBColor = ColorToRGB(FFont->Color());
+    P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
+    P.drawText(QPoint(X, Y + Face.Metrics.ascent()), S);
+}
+
+void TCanvas::TextOut(int X, int Y, const AnsiString& Text) {
+    DrawTextAt(X, Y, Text, nullptr, FBkMode == OPAQUE && FBrush->Style() == bsSolid);
+    FPenPos = {X + TextWidth(Text), Y};
+    Changed();
+}
+
+void TCanvas::TextRect(const TRect& R, int X, int Y, const AnsiString& Text) {
+    if (FBrush->Style() == bsSolid && FSurface) FillPixels(R, ColorToPixel(FBrush->Color()));
+    DrawTextAt(X, Y, Text, &R, false);
+    Changed();
+}
+
+void TCanvas::DrawText(const AnsiString& Text, TRect R, uint32_t Format) {
+    const int W = TextWidth(Text), H = TextHeight(Text);
+    int X = R.Left, Y = R.Top;
+    if (Format & DT_CENTER)
+        X = R.Left + (R.Width() - W) / 2;
+    else if (Format & DT_RIGHT)
+        X = R.Right - W;
+    if (Format & DT_SINGLELINE) {
+        if (Format & DT_VCENTER)
+            Y = R.Top + (R.Height() - H) / 2;
+        else if (Format & DT_BOTTOM)
+            Y = R.Bottom - H;
+    }
+    DrawTextAt(X, Y, Text, (Format & DT_NOCLIP) ? nullptr : &R, FBkMode == OPAQUE && FBrush->Style() == bsSolid);
+    Changed();
+}

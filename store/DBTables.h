@@ -1,0 +1,98 @@
+#pragma once
+#include <memory>
+
+#include "store/DB.h"
+
+class TSqliteDatabase;
+
+// The file that a database name stands for: one SQLite file under the user's data folder,
+// "BCDEMOS" -> <data folder>/BCDEMOS.sqlite. Characters unfit for a file name become '_'.
+AnsiString DatabaseFileName(const AnsiString& DatabaseName);
+
+// A data set on a named database. Every Open reads the committed state of the file afresh, also
+// what other processes wrote.
+class TDBDataSet : public TDataSet {
+    AGENDIX_CLASS(TDBDataSet)
+    explicit TDBDataSet(TComponent* AOwner);
+    ~TDBDataSet() override;
+
+    const AnsiString& DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const AnsiString& Value);
+
+protected:
+    TSqliteDatabase& Database();  // connects on first use; EDatabaseError naming the file
+    std::shared_ptr<TSqliteDatabase> FDatabase;
+
+private:
+    AnsiString FDatabaseName;
+};
+
+// Equality conditions that an owner promises about its OnFilterRecord: every row the handler
+// accepts has exactly these texts in these fields.
+struct TFilterKey {
+    AnsiString FieldName;
+    AnsiString Value;
+};
+using TFilterKeysEvent = std::function<void(TDataSet* DataSet, std::vector<TFilterKey>& Keys)>;
+
+// A table of the database, rows in the order they were stored (by row id). A missing table is
+// created from the persistent data fields or, without them, from FieldDefs.
+class TTable : public TDBDataSet {
+    AGENDIX_CLASS(TTable)
+    explicit TTable(TComponent* AOwner);
+    ~TTable() override;
+
+    const AnsiString& TableName() const { return FTableName; }
+    void SetTableName(const AnsiString& Value);
+    TFieldDefs* FieldDefs() const { return FFieldDefs.get(); }
+    bool Exists();
+    void CreateTable();  // from the persistent data fields or FieldDefs; nothing when it exists
+
+    // Optional, for speed only. When Filtered and assigned, it is asked at each Open for keys; the
+    // engine then reads only the rows holding those texts (through an index it creates on those
+    // fields) and still asks OnFilterRecord about each of them, so what is visible stays what the
+    // handler decides, as long as the promise holds. A key with an empty value reads every row.
+    TFilterKeysEvent OnFilterKeys;
+
+protected:
+    std::unique_ptr<TRowSource> OpenRows() override;
+    int64_t InsertRow(const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
+    void UpdateRow(int64_t RowId,
+                   const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
+    void DeleteRow(int64_t RowId) override;
+
+private:
+    TCollection* FieldDefsItems() const { return FFieldDefs.get(); }
+    void CreateTableIn(TSqliteDatabase& Db);
+    AnsiString FTableName;
+    std::unique_ptr<TFieldDefs> FFieldDefs;
+};
+
+// A SQL text run on the database with its parameters; its rows are read-only. ":Name" marks a
+// parameter; one without a value is bound as NULL, so comparisons with it match no row.
+class TQuery : public TDBDataSet {
+    AGENDIX_CLASS(TQuery)
+    explicit TQuery(TComponent* AOwner);
+    ~TQuery() override;
+
+    TStrings* SQL() const { return FSQL.get(); }
+    TParams* Params() const { return FParams.get(); }
+    TParam* ParamByName(const AnsiString& Name) const { return FParams->ParamByName(Name); }
+    int ParamCount() const { return FParams->Count(); }
+    void ExecSQL();  // runs a statement that returns no rows, in a transaction of its own
+    bool CanModify() const override { return false; }
+    void Loaded() override;
+
+protected:
+    std::unique_ptr<TRowSource> OpenRows() override;
+
+private:
+    TCollection* ParamsItems() const { return FParams.get(); }
+    void SQLChanged();
+    std::unique_ptr<TStringList> FSQL;
+    std::unique_ptr<TParams> FParams;
+};
+
+// Registers the store's classes with the form reader: TTable, TQuery, TDataSource, TStringField,
+// TIntegerField.
+void RegisterStoreClasses();

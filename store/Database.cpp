@@ -1,0 +1,283 @@
+#include "store/Database.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/rtl/Files.h"
+#include "store/DBTables.h"
+
+namespace {
+std::map<std::string, std::weak_ptr<TSqliteDatabase>>& Connections() {
+    static std::map<std::string, std::weak_ptr<TSqliteDatabase>> Map;
+    return Map;
+}
+
+bool FileIdentity(const std::string& Path, uint64_t& Device, uint64_t& Inode) {
+    struct stat St {};
+    if (stat(Path.c_str(), &St) != 0) return false;
+    Device = St.st_dev;
+    Inode = St.st_ino;
+    return true;
+}
+}  // namespace
+
+AnsiString DatabaseFileName(const AnsiString& DatabaseName) {
+    AnsiString Name;
+    for (unsigned char C : DatabaseName) {
+        bool Fit = (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '_' ||
+                   C == '-' || C == '.' || C >= 0x80;
+        Name += Fit ? static_cast<char>(C) : '_';
+    }
+    if (Name.empty() || Name.find_first_not_of('.') == AnsiString::npos) Name = "_" + Name;
+    return Drives::DataFolder() + "/" + Name + ".sqlite";
+}
+
+std::string QuoteIdent(const AnsiString& Name) {
+    std::string Out = "\"";
+    for (char C : Name) {
+        if (C == '"') Out += '"';
+        Out += C;
+    }
+    return Out + "\"";
+}
+
+TFieldType ParseDeclType(const AnsiString& DeclType, int& Size) {
+    Size = 0;
+    AnsiString T = UpperCase(DeclType);
+    auto Open = T.find('(');
+    if (Open != AnsiString::npos) {
+        auto Close = T.find(')', Open);
+        Size = StrToIntDef(Trim(T.substr(Open + 1, Close == AnsiString::npos ? AnsiString::npos : Close - Open - 1)), 0);
+        if (Size < 0) Size = 0;
+        T = Trim(T.substr(0, Open));
+    }
+    if (T.empty()) return ftUnknown;
+    if (T.find("INT") != AnsiString::npos) {
+        Size = 0;
+        return ftInteger;
+    }
+    if (T.find("CHAR") != AnsiString::npos || T.find("TEXT") != AnsiString::npos ||
+        T.find("CLOB") != AnsiString::npos)
+        return ftString;
+    Size = 0;
+    return ftUnknown;
+}
+
+// ---- connection
+
+std::shared_ptr<TSqliteDatabase> TSqliteDatabase::Connect(const AnsiString& DatabaseName) {
+    std::string Path = DatabaseFileName(DatabaseName);
+    auto& Map = Connections();
+    auto It = Map.find(Path);
+    if (It != Map.end()) {
+        if (auto Live = It->second.lock(); Live && Live->SameFile()) return Live;
+        Map.erase(It);
+    }
+    std::error_code Ec;
+    std::filesystem::create_directories(std::filesystem::path(Path).parent_path(), Ec);
+    std::shared_ptr<TSqliteDatabase> Db(new TSqliteDatabase(Path, DatabaseName));
+    Map[Path] = Db;
+    return Db;
+}
+
+TSqliteDatabase::TSqliteDatabase(std::string Path, const AnsiString& DatabaseName) : FPath(std::move(Path)) {
+    int Rc = sqlite3_open_v2(FPath.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (Rc != SQLITE_OK) {
+        AnsiString Msg = FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(Rc);
+        sqlite3_close(FDb);
+        FDb = nullptr;
+        throw EDatabaseError("Cannot open database '" + DatabaseName + "' at " + FPath + ": " + Msg);
+    }
+    sqlite3_extended_result_codes(FDb, 1);
+    sqlite3_busy_timeout(FDb, 5000);
+    try {
+        // The first statement reads the file header, so a file that is not a database fails here.
+        // WAL with synchronous FULL: every returned commit is on disk, and a killed process
+        // leaves a consistent file.
+        Exec("PRAGMA journal_mode=WAL");
+        Exec("PRAGMA synchronous=FULL");
+        Exec("SELECT count(*) FROM sqlite_master");
+    } catch (...) {
+        for (auto& [Sql, Stmt] : FIdle) sqlite3_finalize(Stmt);
+        FIdle.clear();
+        sqlite3_close(FDb);
+        FDb = nullptr;
+        throw;
+    }
+    FileIdentity(FPath, FDevice, FInode);
+}
+
+TSqliteDatabase::~TSqliteDatabase() {
+    for (auto& [Sql, Stmt] : FIdle) sqlite3_finalize(Stmt);
+    if (FDb) sqlite3_close(FDb);
+    auto& Map = Connections();
+    auto It = Map.find(FPath);
+    if (It != Map.end() && It->second.expired()) Map.erase(It);
+}
+
+bool TSqliteDatabase::SameFile() const {
+    uint64_t Device = 0, Inode = 0;
+    return FileIdentity(FPath, Device, Inode) && Device == FDevice && Inode == FInode;
+}
+
+void TSqliteDatabase::Fail(const AnsiString& What) const {
+    throw EDatabaseError(What + " in database " + FPath + ": " + sqlite3_errmsg(FDb));
+}
+
+void TSqliteDatabase::Exec(const std::string& Sql) {
+    TStatement S(*this, Sql);
+    S.Run();
+}
+
+bool TSqliteDatabase::TableExists(const AnsiString& Table) {
+    TStatement S(*this, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?1");
+    S.BindText(1, Table);
+    return S.Step();
+}
+
+std::vector<TColumnInfo> TSqliteDatabase::TableColumns(const AnsiString& Table) {
+    std::vector<TColumnInfo> Cols;
+    TStatement S(*this, "SELECT name, type FROM pragma_table_info(?1)");
+    S.BindText(1, Table);
+    while (S.Step()) Cols.push_back({S.ColumnText(0), S.ColumnText(1)});
+    return Cols;
+}
+
+void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<AnsiString>& Columns) {
+    AnsiString Name = Table;
+    for (auto& C : Columns) Name += "_" + C;
+    if (FIndexed.count(Name)) return;
+    std::string Sql = "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
+    for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
+    Exec(Sql + ")");
+    FIndexed.insert(Name);
+}
+
+int64_t TSqliteDatabase::LastInsertRowId() const { return sqlite3_last_insert_rowid(FDb); }
+int TSqliteDatabase::Changes() const { return sqlite3_changes(FDb); }
+
+sqlite3_stmt* TSqliteDatabase::Borrow(const std::string& Sql, bool& Cached) {
+    auto It = FIdle.find(Sql);
+    if (It != FIdle.end()) {
+        sqlite3_stmt* Stmt = It->second;
+        FIdle.erase(It);
+        Cached = true;
+        return Stmt;
+    }
+    sqlite3_stmt* Stmt = nullptr;
+    if (sqlite3_prepare_v3(FDb, Sql.c_str(), static_cast<int>(Sql.size()), SQLITE_PREPARE_PERSISTENT, &Stmt,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_finalize(Stmt);
+        Fail("Cannot prepare the statement");
+    }
+    if (!Stmt) throw EDatabaseError("The SQL text holds no statement");
+    Cached = true;
+    return Stmt;
+}
+
+void TSqliteDatabase::Return(const std::string& Sql, sqlite3_stmt* Stmt, bool Cached) {
+    sqlite3_reset(Stmt);
+    sqlite3_clear_bindings(Stmt);
+    // Keep a bounded number of idle statements; a second copy of one in use is finalized.
+    if (Cached && FIdle.size() < 64 && !FIdle.count(Sql))
+        FIdle.emplace(Sql, Stmt);
+    else
+        sqlite3_finalize(Stmt);
+}
+
+// ---- statements
+
+TStatement::TStatement(TSqliteDatabase& Db, const std::string& Sql) : FDb(Db), FSql(Sql) {
+    FStmt = Db.Borrow(Sql, FCached);
+}
+
+TStatement::~TStatement() { FDb.Return(FSql, FStmt, FCached); }
+
+void TStatement::BindText(int Index, const AnsiString& Value) {
+    sqlite3_bind_text(FStmt, Index, Value.data(), static_cast<int>(Value.size()), SQLITE_TRANSIENT);
+}
+void TStatement::BindInt(int Index, int64_t Value) { sqlite3_bind_int64(FStmt, Index, Value); }
+void TStatement::BindNull(int Index) { sqlite3_bind_null(FStmt, Index); }
+void TStatement::BindValue(int Index, const std::optional<AnsiString>& Value) {
+    if (Value)
+        BindText(Index, *Value);
+    else
+        BindNull(Index);
+}
+
+bool TStatement::Step() {
+    int Rc = sqlite3_step(FStmt);
+    if (Rc == SQLITE_ROW) return true;
+    if (Rc == SQLITE_DONE) return false;
+    FDb.Fail("The statement failed");
+}
+
+void TStatement::Run() {
+    while (Step()) {
+    }
+}
+
+int TStatement::ColumnCount() const { return sqlite3_column_count(FStmt); }
+
+AnsiString TStatement::ColumnText(int Column) const {
+    const unsigned char* Text = sqlite3_column_text(FStmt, Column);
+    if (!Text) return AnsiString();
+    return AnsiString(reinterpret_cast<const char*>(Text), sqlite3_column_bytes(FStmt, Column));
+}
+
+int64_t TStatement::ColumnInt(int Column) const { return sqlite3_column_int64(FStmt, Column); }
+bool TStatement::ColumnIsNull(int Column) const { return sqlite3_column_type(FStmt, Column) == SQLITE_NULL; }
+bool TStatement::ColumnIsInteger(int Column) const {
+    return sqlite3_column_type(FStmt, Column) == SQLITE_INTEGER;
+}
+
+AnsiString TStatement::ColumnName(int Column) const {
+    const char* N = sqlite3_column_name(FStmt, Column);
+    return N ? AnsiString(N) : AnsiString();
+}
+
+AnsiString TStatement::ColumnDeclType(int Column) const {
+    const char* T = sqlite3_column_decltype(FStmt, Column);
+    return T ? AnsiString(T) : AnsiString();
+}
+
+int TStatement::ParamCount() const { return sqlite3_bind_parameter_count(FStmt); }
+
+AnsiString TStatement::ParamName(int Index) const {
+    const char* N = sqlite3_bind_parameter_name(FStmt, Index);
+    return N ? AnsiString(N) : AnsiString();
+}
+
+// ---- rows for data sets
+
+namespace {
+class TStatementRows : public TRowSource {
+public:
+    TStatementRows(std::unique_ptr<TStatement> Stmt, bool RowIdFirst)
+        : FStmt(std::move(Stmt)), FFirst(RowIdFirst ? 1 : 0) {}
+    int ColumnCount() const override { return FStmt->ColumnCount() - FFirst; }
+    AnsiString ColumnName(int Column) const override { return FStmt->ColumnName(Column + FFirst); }
+    TFieldType ColumnType(int Column, int& Size) const override {
+        return ParseDeclType(FStmt->ColumnDeclType(Column + FFirst), Size);
+    }
+    bool Step() override {
+        FHasRow = FStmt->Step();
+        return FHasRow;
+    }
+    bool IsNull(int Column) const override { return !FHasRow || FStmt->ColumnIsNull(Column + FFirst); }
+    AnsiString Text(int Column) const override { return FStmt->ColumnText(Column + FFirst); }
+    bool IsInteger(int Column) const override { return FHasRow && FStmt->ColumnIsInteger(Column + FFirst); }
+    int64_t RowId() const override { return FFirst ? FStmt->ColumnInt(0) : 0; }
+
+private:
+    std::unique_ptr<TStatement> FStmt;
+    int FFirst;
+    bool FHasRow = false;
+};
+}  // namespace
+
+std::unique_ptr<TRowSource> StatementRows(std::unique_ptr<TStatement> Stmt, bool RowIdFirst) {
+    return std::make_unique<TStatementRows>(std::move(Stmt), RowIdFirst);
+}
