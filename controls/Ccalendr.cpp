@@ -19,6 +19,8 @@ const TClassInfo& TCCalendar::StaticClassInfo() {
     static const TClassInfo Info =
         TClassBuilder<TCCalendar>("TCCalendar", &TCustomGrid::StaticClassInfo())
             .Creatable()
+            // What every control publishes, as form descriptions write it first.
+            .Inherit({"Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint"})
             .Inherit({"Align", "Anchors", "BorderStyle", "Color", "Constraints", "Ctl3D"})
             .IntNotStored("Day", &TCCalendar::Day, &TCCalendar::SetDay)
             .Inherit({"DragCursor", "DragKind", "DragMode", "Enabled", "Font", "GridLineWidth"})

@@ -5,7 +5,7 @@
 
 const TClassInfo& TDataSet::StaticClassInfo() {
     // Offered to descendants only: each engine class publishes the ones it shows, in its order.
-    static const TClassInfo Info = TClassBuilder<TDataSet>("TDataSet", nullptr)
+    static const TClassInfo Info = TClassBuilder<TDataSet>("TDataSet", &TComponent::StaticClassInfo())
                                        .OfferOnly()
                                        .Bool("Active", &TDataSet::Active, &TDataSet::SetActive, false)
                                        .Bool("Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered, false)

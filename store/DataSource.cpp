@@ -3,7 +3,7 @@
 #include "store/DB.h"
 
 const TClassInfo& TDataSource::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TDataSource>("TDataSource", nullptr)
+    static const TClassInfo Info = TClassBuilder<TDataSource>("TDataSource", &TComponent::StaticClassInfo())
                                        .Creatable()
                                        .Bool("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit, true)
                                        .Ref<TDataSet>("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)

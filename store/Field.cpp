@@ -15,7 +15,7 @@ const std::vector<AnsiString> FieldKindNames = {"fkData", "fkCalculated", "fkLoo
 }  // namespace
 
 const TClassInfo& TField::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TField>("TField", nullptr)
+    static const TClassInfo Info = TClassBuilder<TField>("TField", &TComponent::StaticClassInfo())
                                        .Enum("FieldKind", &TField::FieldKind, &TField::SetFieldKind, fkData,
                                              FieldKindNames)
                                        .Str("FieldName", &TField::FieldName, &TField::SetFieldName)
@@ -193,7 +193,7 @@ int TFields::IndexOf(const TField* Field) const {
 // ---- field definitions
 
 const TClassInfo& TFieldDef::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TFieldDef>("TFieldDef", nullptr)
+    static const TClassInfo Info = TClassBuilder<TFieldDef>("TFieldDef", &TCollectionItem::StaticClassInfo())
                                        .Str("Name", &TFieldDef::Name, &TFieldDef::SetName)
                                        .Enum("DataType", &TFieldDef::DataType, &TFieldDef::SetDataType, ftUnknown,
                                              FieldTypeNames())

@@ -10,7 +10,7 @@ bool IsNameChar(char C) {
 }  // namespace
 
 const TClassInfo& TParam::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TParam>("TParam", nullptr)
+    static const TClassInfo Info = TClassBuilder<TParam>("TParam", &TCollectionItem::StaticClassInfo())
                                        .Str("Name", &TParam::Name, &TParam::SetName)
                                        .Enum("DataType", &TParam::DataType, &TParam::SetDataType, ftUnknown,
                                              FieldTypeNames())

@@ -217,7 +217,7 @@ TFormValue ParseValue(TLexer& L, int Depth) {
         while (!L.IsSymbol('>')) {
             if (!L.IsKeyword("item")) Fail(L.Peek().Line, "'item' expected" + L.Found());
             L.Take();
-            V.Collection.push_back(ParseAssignments(L, Depth + 1, true));
+            V.Collection.push_back({ParseAssignments(L, Depth + 1, true)});
             if (!L.IsKeyword("end")) Fail(L.Peek().Line, "'end' expected" + L.Found());
             L.Take();
         }
@@ -333,7 +333,7 @@ void ApplyAssignment(TPersistent* Obj, const TFormValue::TAssignment& A, TReadCo
         auto* Coll = dynamic_cast<TCollection*>(P->Object(Target));
         if (!Coll) Fail(A.Line, "property " + Rest + " holds no collection");
         Coll->Clear();
-        for (auto& Item : A.Value.Collection) ApplyAll(Coll->Add(), Item, Ctx, Depth + 1);
+        for (auto& Item : A.Value.Collection) ApplyAll(Coll->Add(), Item.Props, Ctx, Depth + 1);
         return;
     }
     if (P->Kind == TPropKind::Object) Fail(A.Line, "property " + Rest + " is an object; set its properties");

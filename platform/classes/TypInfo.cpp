@@ -23,6 +23,8 @@ TFormValue TFormValue::Ident(AnsiString S) {
     return R;
 }
 
+TFormValue TFormValue::Boolean(bool B) { return Ident(B ? "True" : "False"); }
+
 bool TClassInfo::InheritsFrom(const TClassInfo* Other) const {
     for (const TClassInfo* C = this; C; C = C->Parent)
         if (C == Other) return true;

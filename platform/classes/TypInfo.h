@@ -12,7 +12,7 @@
 struct TFormValue {
     enum TKind { vaNull, vaInt, vaString, vaIdent, vaSet, vaList, vaCollection };
     struct TAssignment;
-    using TItem = std::vector<TAssignment>;
+    struct TItem;
 
     TKind Kind = vaNull;
     int64_t Int = 0;
@@ -24,12 +24,15 @@ struct TFormValue {
     static TFormValue Integer(int64_t V);
     static TFormValue String(AnsiString S);
     static TFormValue Ident(AnsiString S);
-    static TFormValue Boolean(bool B) { return Ident(B ? "True" : "False"); }
+    static TFormValue Boolean(bool B);
 };
 struct TFormValue::TAssignment {
     AnsiString Name;  // may be dotted: "Font.Height", "Title.Caption"
     TFormValue Value;
     int Line = 0;
+};
+struct TFormValue::TItem {
+    std::vector<TAssignment> Props;
 };
 
 class TReadContext;

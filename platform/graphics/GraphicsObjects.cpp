@@ -17,7 +17,7 @@ constexpr int ScreenDpi = 96;
 const TClassInfo& TPen::StaticClassInfo() {
     static const TClassInfo Info = [] {
         RegisterColorIdents();
-        return TClassBuilder<TPen>("TPen", nullptr)
+        return TClassBuilder<TPen>("TPen", &TPersistent::StaticClassInfo())
             .Int("Color", &TPen::Color, &TPen::SetColor, clBlack, "TColor")
             .Enum("Mode", &TPen::Mode, &TPen::SetMode, pmCopy,
                   {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmXor"})
@@ -61,7 +61,7 @@ void TPen::Assign(const TPersistent& Source) {
 const TClassInfo& TBrush::StaticClassInfo() {
     static const TClassInfo Info = [] {
         RegisterColorIdents();
-        return TClassBuilder<TBrush>("TBrush", nullptr)
+        return TClassBuilder<TBrush>("TBrush", &TPersistent::StaticClassInfo())
             .Int("Color", &TBrush::Color, &TBrush::SetColor, clWhite, "TColor")
             .Enum("Style", &TBrush::Style, &TBrush::SetStyle, bsSolid, {"bsSolid", "bsClear"})
             .Build();
@@ -95,7 +95,7 @@ void TBrush::Assign(const TPersistent& Source) {
 const TClassInfo& TFont::StaticClassInfo() {
     static const TClassInfo Info = [] {
         RegisterColorIdents();
-        return TClassBuilder<TFont>("TFont", nullptr)
+        return TClassBuilder<TFont>("TFont", &TPersistent::StaticClassInfo())
             .Int("Charset", &TFont::Charset, &TFont::SetCharset, DEFAULT_CHARSET, "TFontCharset")
             .Int("Color", &TFont::Color, &TFont::SetColor, clWindowText, "TColor")
             .Int("Height", &TFont::Height, &TFont::SetHeight, -11)

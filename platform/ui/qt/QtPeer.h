@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/ui/Controls.h"
+#include "platform/ui/Forms.h"
 
 class QScrollBar;
 class TButton;
@@ -22,9 +23,6 @@ inline QString ToQ(const AnsiString& S) { return QString::fromUtf8(S.data(), sta
 inline AnsiString FromQ(const QString& S) { return S.toUtf8().toStdString(); }
 QColor ToQColor(TColor C);
 QFont ToQFont(const TFont& F);
-
-// Runs system code called from Qt: an exception that escapes goes to Application->HandleException.
-void GuardedCall(TObject* Sender, const std::function<void()>& Body);
 
 struct TQtPeer {
     TControl* Control = nullptr;

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Starts the real program on a fixed date under the test display, opens the 14:00 row, types a
+# title, confirms, and checks the stored row. Keeps screenshots of both windows.
+#   agendix.sh <folder of the agendix binary> <screenshot folder>
+set -euo pipefail
+bin="$1/agendix"
+shots="$2"
+mkdir -p "$shots"
+[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: scripts/test provides one"; exit 1; }
+
+data="$(mktemp -d /tmp/agendix-smoke-XXXXXX)"
+pid=
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$data"; }
+trap cleanup EXIT
+
+wait_window() {
+  for _ in $(seq 150); do
+    if w="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [ -n "$w" ]; then
+      echo "$w"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "window '$1' did not appear" >&2
+  return 1
+}
+
+export XDG_DATA_HOME="$data"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
+unset QT_QPA_PLATFORM
+faketime -f '@2003-03-05 10:00:00' "$bin" &
+pid=$!
+
+main="$(wait_window '나의 일정관리')"
+sleep 1
+import -window root "$shots/agendix-main-empty.png"
+
+# The 14:00 row: its entry label lies at (48, 232) in the left panel, 130 x 13.
+xdotool mousemove --window "$main" 110 238 click 1
+dialog="$(wait_window '일정관리 다이얼로그')"
+sleep 0.5
+xdotool type --delay 30 "Smoke meeting"
+sleep 0.3
+import -window root "$shots/agendix-dialog.png"
+# The confirm button: 264, 256, 75 x 25 in the dialog.
+xdotool mousemove --window "$dialog" 300 268 click 1
+sleep 1.5
+import -window root "$shots/agendix-main.png"
+
+db="$data/agendix/BCDEMOS.sqlite"
+row="$(sqlite3 "$db" 'SELECT "Year","Month","Day","Time","StartTime","EndTime","TiTle","MemoFile" FROM "Agendix.DB";')"
+expected='2003|3|5|14|16|18|Smoke meeting|20033514.txt'
+if [ "$row" != "$expected" ]; then
+  echo "stored row: '$row', expected '$expected'"
+  exit 1
+fi
+memo="$data/agendix/drive_c/Temp/20033514.txt"
+[ -f "$memo" ] || { echo "memo file $memo missing"; exit 1; }
+echo "stored: $row; screenshots in $shots"
