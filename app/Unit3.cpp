@@ -26,6 +26,7 @@ const TClassInfo& TDataModule3::StaticClassInfo() {
                                        .Field("Query1Msg", &TDataModule3::Query1Msg)
                                        .Field("DataSource1", &TDataModule3::DataSource1)
                                        .Method("Table1FilterRecord", &TDataModule3::Table1FilterRecord)
+                                       .Method("Table1FilterKeys", &TDataModule3::Table1FilterKeys)
                                        .Method("Query1CalcFields", &TDataModule3::Query1CalcFields)
                                        .Build();
     return Info;
@@ -39,6 +40,10 @@ void TDataModule3::Table1FilterRecord(TDataSet* DataSet, bool& Accept) {
     Accept = DataSet->FieldByName("Year")->AsString() == Form1->Str_CurrYear &&
              DataSet->FieldByName("Month")->AsString() == Form1->Str_CurrMonth &&
              DataSet->FieldByName("Day")->AsString() == Form1->Str_CurrDay;
+}
+
+void TDataModule3::Table1FilterKeys(TDataSet* DataSet, std::vector<TFilterKey>& Keys) {
+    Keys = {{"Year", Form1->Str_CurrYear}, {"Month", Form1->Str_CurrMonth}, {"Day", Form1->Str_CurrDay}};
 }
 
 void TDataModule3::Query1CalcFields(TDataSet* DataSet) {

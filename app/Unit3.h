@@ -26,6 +26,8 @@ class TDataModule3 : public TDataModule {
     TDataSource* DataSource1 = nullptr;
 
     void Table1FilterRecord(TDataSet* DataSet, bool& Accept);
+    // Tells the engine which texts the day filter accepts, so it reads only that day's rows.
+    void Table1FilterKeys(TDataSet* DataSet, std::vector<TFilterKey>& Keys);
     void Query1CalcFields(TDataSet* DataSet);
 };
 

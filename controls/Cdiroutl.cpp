@@ -11,7 +11,7 @@
 namespace {
 // One directory search: started by construction, ended by destruction.
 class FileFind {
-public:
+  public:
     FileFind(const AnsiString& Pattern, int Attr) { FValid = FindFirst(Pattern, Attr, FRec) == 0; }
     ~FileFind() {
         if (FRec.FindHandle) FindClose(FRec);
@@ -22,12 +22,14 @@ public:
     const TSearchRec& Result() const { return FRec; }
     void Next() { FValid = FindNext(FRec) == 0; }
 
-private:
+  private:
     TSearchRec FRec;
     bool FValid = false;
 };
 
-char UpCase(char C) { return static_cast<char>(std::toupper(static_cast<unsigned char>(C))); }
+char UpCase(char C) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+}
 }  // namespace
 
 void* TCDirectoryOutline::APointer = &TCDirectoryOutline::APointer;
@@ -41,15 +43,15 @@ const TClassInfo& TCDirectoryOutline::StaticClassInfo() {
             .Event("OnChange", &TCDirectoryOutline::OnChange)
             .Enum("TextCase", &TCDirectoryOutline::TextCase, &TCDirectoryOutline::SetTextCase, tcLowerCase,
                   {"tcLowerCase", "tcUpperCase", "tcAsIs"})
-            .Inherit({"Align",        "Anchors",     "BorderStyle",  "Color",       "Constraints",
-                      "Ctl3D",        "DragCursor",  "DragMode",     "Enabled",     "Font",
-                      "ItemHeight",   "OnClick",     "OnCollapse",   "OnDblClick",  "OnDragDrop",
-                      "OnDragOver",   "OnDrawItem",  "OnEndDock",    "OnEndDrag",   "OnEnter",
-                      "OnExit",       "OnExpand",    "OnKeyDown",    "OnKeyPress",  "OnKeyUp",
-                      "OnMouseDown",  "OnMouseMove", "OnMouseUp",    "OnStartDock", "OnStartDrag",
-                      "Options",      "ParentColor", "ParentCtl3D",  "ParentFont",  "ParentShowHint",
+            .Inherit({"Align",         "Anchors",     "BorderStyle", "Color",       "Constraints",
+                      "Ctl3D",         "DragCursor",  "DragMode",    "Enabled",     "Font",
+                      "ItemHeight",    "OnClick",     "OnCollapse",  "OnDblClick",  "OnDragDrop",
+                      "OnDragOver",    "OnDrawItem",  "OnEndDock",   "OnEndDrag",   "OnEnter",
+                      "OnExit",        "OnExpand",    "OnKeyDown",   "OnKeyPress",  "OnKeyUp",
+                      "OnMouseDown",   "OnMouseMove", "OnMouseUp",   "OnStartDock", "OnStartDrag",
+                      "Options",       "ParentColor", "ParentCtl3D", "ParentFont",  "ParentShowHint",
                       "PictureClosed", "PictureLeaf", "PictureOpen", "PopupMenu",   "ScrollBars",
-                      "Style",        "ShowHint",    "TabOrder",     "TabStop",     "Visible"})
+                      "Style",         "ShowHint",    "TabOrder",    "TabStop",     "Visible"})
             .Build();
     return Info;
 }
@@ -70,9 +72,15 @@ AnsiString TCDirectoryOutline::ForceCase(const AnsiString& AString) const {
 
 void TCDirectoryOutline::AssignCaseProc() {
     switch (FTextCase) {
-        case tcLowerCase: FCaseFunction = AnsiLowerCaseFileName; break;
-        case tcUpperCase: FCaseFunction = AnsiUpperCaseFileName; break;
-        default: FCaseFunction = nullptr; break;
+        case tcLowerCase:
+            FCaseFunction = AnsiLowerCaseFileName;
+            break;
+        case tcUpperCase:
+            FCaseFunction = AnsiUpperCaseFileName;
+            break;
+        default:
+            FCaseFunction = nullptr;
+            break;
     }
 }
 
@@ -88,7 +96,9 @@ AnsiString TCDirectoryOutline::CurDir() {
     return AnsiString(Buffer.data(), Length);
 }
 
-int TCDirectoryOutline::DriveToInt(char DriveLetter) { return UpCase(DriveLetter) - 'A'; }
+int TCDirectoryOutline::DriveToInt(char DriveLetter) {
+    return UpCase(DriveLetter) - 'A';
+}
 
 void TCDirectoryOutline::BuildTree() {
     Clear();
@@ -113,7 +123,8 @@ void TCDirectoryOutline::BuildOneLevel(int RootItem) {
             continue;
         }
         int Child = Root->GetFirstChild();
-        while (Child != -1 && AnsiCompareText(Items(Child)->Text(), Name) < 0) Child = Root->GetNextChild(Child);
+        while (Child != -1 && AnsiCompareText(Items(Child)->Text(), Name) < 0)
+            Child = Root->GetNextChild(Child);
         if (Child != -1)
             Insert(Child, Name);
         else
@@ -131,7 +142,8 @@ void TCDirectoryOutline::BuildSubTree(int RootItem) {
     BuildOneLevel(RootItem);
     // Each child's own listing lands after it, so the next child is found afresh every time.
     TOutlineNode* Root = Items(RootItem);
-    for (int Child = Root->GetFirstChild(); Child != -1; Child = Root->GetNextChild(Child)) BuildSubTree(Child);
+    for (int Child = Root->GetFirstChild(); Child != -1; Child = Root->GetNextChild(Child))
+        BuildSubTree(Child);
 }
 
 void TCDirectoryOutline::WalkTree(const AnsiString& Dest) {

@@ -44,10 +44,10 @@ class TCDirectoryOutline : public TCustomOutline {
     static const int InvalidIndex;
     static const int RootIndex;
 
-protected:
+  protected:
     void CreateWnd() override;
 
-private:
+  private:
     char FDrive = 0;
     AnsiString FDirectory;
     TTextCase FTextCase = tcLowerCase;

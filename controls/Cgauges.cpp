@@ -147,8 +147,7 @@ void TCGauge::AddProgress(int32_t Value) {
 void TCGauge::Paint() {
     auto TheImage = std::make_unique<TBitmap>();
     auto OverlayImage = std::make_unique<TBltBitmap>();
-    TheImage->SetHeight(Height());
-    TheImage->SetWidth(Width());
+    TheImage->SetSize(Width(), Height());
     PaintBackground(TheImage.get());
     TRect PaintRect = ClientRect();
     if (FBorderStyle == bsSingle) InflateRect(PaintRect, -1, -1);

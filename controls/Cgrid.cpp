@@ -18,6 +18,8 @@ const TClassInfo& TCColorGrid::StaticClassInfo() {
     static const TClassInfo Info =
         TClassBuilder<TCColorGrid>("TCColorGrid", &TCustomControl::StaticClassInfo())
             .Creatable()
+            // What every control publishes, as form descriptions write it first.
+            .Inherit({"Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint"})
             .Inherit({"Anchors"})
             .Bool("ClickEnablesColor", &TCColorGrid::ClickEnablesColor, &TCColorGrid::SetClickEnablesColor,
                   false)

@@ -15,10 +15,6 @@ enum TFieldType : uint8_t { ftUnknown, ftString, ftSmallint, ftInteger, ftWord, 
                             ftBCD, ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo };
 enum TFieldKind : uint8_t { fkData, fkCalculated, fkLookup };
 enum TParamType : uint8_t { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
-#ifndef AGENDIX_TALIGNMENT_DEFINED
-#define AGENDIX_TALIGNMENT_DEFINED
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
-#endif
 enum TDataEvent : uint8_t { deRecordChange, deDataSetChange, deDataSetScroll, deUpdateState };
 
 class TDataSet;

@@ -134,13 +134,15 @@ void TDataSet::Refresh() {
 // columns stay the same, so callers may keep pointers to them.
 void TDataSet::BindFields(TRowSource& Rows) {
     int N = Rows.ColumnCount();
+    std::vector<AnsiString> Names(N);
+    for (int C = 0; C < N; ++C) Names[C] = Rows.ColumnName(C);
     if (!HasPersistentFields()) {
         bool Same = FFields->Count() == N;
         for (int C = 0; Same && C < N; ++C) {
             int Size = 0;
             TFieldType T = Rows.ColumnType(C, Size);
             TField* F = FFields->FList[C];
-            Same = F->FieldName() == Rows.ColumnName(C) && (T == ftInteger) == (F->DataType() == ftInteger) &&
+            Same = F->FieldName() == Names[C] && (T == ftInteger) == (F->DataType() == ftInteger) &&
                    F->Size() == Size;
         }
         if (!Same) {
@@ -156,7 +158,7 @@ void TDataSet::BindFields(TRowSource& Rows) {
                 TField* F = T == ftInteger ? static_cast<TField*>(new TIntegerField(nullptr))
                                            : static_cast<TField*>(new TStringField(nullptr));
                 F->FDefault = true;
-                F->FFieldName = Rows.ColumnName(C);
+                F->FFieldName = Names[C];
                 F->FSize = T == ftInteger ? 0 : Size;
                 F->FDataSet = this;
                 FFields->FList.push_back(F);
@@ -168,7 +170,7 @@ void TDataSet::BindFields(TRowSource& Rows) {
         TField* F = FFields->FList[I];
         if (F->FieldKind() != fkData) continue;
         for (int C = 0; C < N && FColumnOfField[I] < 0; ++C)
-            if (AnsiCompareText(Rows.ColumnName(C), F->FieldName()) == 0) FColumnOfField[I] = C;
+            if (SameName(Names[C], F->FieldName())) FColumnOfField[I] = C;
         if (FColumnOfField[I] < 0) Error("Field '" + F->FieldName() + "' not found");
     }
 }

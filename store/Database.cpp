@@ -34,6 +34,21 @@ AnsiString DatabaseFileName(const AnsiString& DatabaseName) {
     return Drives::DataFolder() + "/" + Name + ".sqlite";
 }
 
+bool SameName(const AnsiString& A, const AnsiString& B) {
+    auto Ascii = [](const AnsiString& S) {
+        for (unsigned char C : S)
+            if (C >= 0x80) return false;
+        return true;
+    };
+    if (A.size() != B.size()) return !(Ascii(A) && Ascii(B)) && AnsiCompareText(A, B) == 0;
+    for (size_t I = 0; I < A.size(); ++I) {
+        unsigned char X = A[I], Y = B[I];
+        if (X >= 0x80 || Y >= 0x80) return AnsiCompareText(A, B) == 0;
+        if (X != Y && ((X | 0x20) != (Y | 0x20) || (X | 0x20) < 'a' || (X | 0x20) > 'z')) return false;
+    }
+    return true;
+}
+
 std::string QuoteIdent(const AnsiString& Name) {
     std::string Out = "\"";
     for (char C : Name) {
@@ -158,7 +173,7 @@ void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<Ans
 int64_t TSqliteDatabase::LastInsertRowId() const { return sqlite3_last_insert_rowid(FDb); }
 int TSqliteDatabase::Changes() const { return sqlite3_changes(FDb); }
 
-sqlite3_stmt* TSqliteDatabase::Borrow(const std::string& Sql, bool& Cached) {
+sqlite3_stmt* TSqliteDatabase::Borrow(const std::string& Sql, bool& Cached, bool MayFail) {
     auto It = FIdle.find(Sql);
     if (It != FIdle.end()) {
         sqlite3_stmt* Stmt = It->second;
@@ -170,6 +185,7 @@ sqlite3_stmt* TSqliteDatabase::Borrow(const std::string& Sql, bool& Cached) {
     if (sqlite3_prepare_v3(FDb, Sql.c_str(), static_cast<int>(Sql.size()), SQLITE_PREPARE_PERSISTENT, &Stmt,
                            nullptr) != SQLITE_OK) {
         sqlite3_finalize(Stmt);
+        if (MayFail) return nullptr;
         Fail("Cannot prepare the statement");
     }
     if (!Stmt) throw EDatabaseError("The SQL text holds no statement");
@@ -191,6 +207,16 @@ void TSqliteDatabase::Return(const std::string& Sql, sqlite3_stmt* Stmt, bool Ca
 
 TStatement::TStatement(TSqliteDatabase& Db, const std::string& Sql) : FDb(Db), FSql(Sql) {
     FStmt = Db.Borrow(Sql, FCached);
+}
+
+TStatement::TStatement(TSqliteDatabase& Db, const std::string& Sql, sqlite3_stmt* Stmt)
+    : FDb(Db), FSql(Sql), FStmt(Stmt), FCached(true) {}
+
+std::unique_ptr<TStatement> TStatement::TryPrepare(TSqliteDatabase& Db, const std::string& Sql) {
+    bool Cached = false;
+    sqlite3_stmt* Stmt = Db.Borrow(Sql, Cached, true);
+    if (!Stmt) return nullptr;
+    return std::unique_ptr<TStatement>(new TStatement(Db, Sql, Stmt));
 }
 
 TStatement::~TStatement() { FDb.Return(FSql, FStmt, FCached); }

@@ -40,6 +40,8 @@ class TSqliteDatabase;
 class TStatement {
 public:
     TStatement(TSqliteDatabase& Db, const std::string& Sql);
+    // Null when the text does not prepare (no such table or column, for instance).
+    static std::unique_ptr<TStatement> TryPrepare(TSqliteDatabase& Db, const std::string& Sql);
     ~TStatement();
     TStatement(const TStatement&) = delete;
     TStatement& operator=(const TStatement&) = delete;
@@ -63,6 +65,7 @@ public:
     TSqliteDatabase& Db() const { return FDb; }
 
 private:
+    TStatement(TSqliteDatabase& Db, const std::string& Sql, sqlite3_stmt* Stmt);
     TSqliteDatabase& FDb;
     std::string FSql;
     sqlite3_stmt* FStmt = nullptr;
@@ -92,7 +95,7 @@ private:
     friend class TStatement;
     TSqliteDatabase(std::string Path, const AnsiString& DatabaseName);
     bool SameFile() const;  // the file on disk is still the one this connection opened
-    sqlite3_stmt* Borrow(const std::string& Sql, bool& Cached);
+    sqlite3_stmt* Borrow(const std::string& Sql, bool& Cached, bool MayFail = false);
     void Return(const std::string& Sql, sqlite3_stmt* Stmt, bool Cached);
 
     std::string FPath;
@@ -105,6 +108,10 @@ private:
 // The rows of a statement for a data set; with RowIdFirst, column 0 is the row id and the columns
 // the data set sees start after it.
 std::unique_ptr<TRowSource> StatementRows(std::unique_ptr<TStatement> Stmt, bool RowIdFirst);
+
+// Names of fields, parameters and columns compare without regard to letter case; plain ASCII
+// names, the usual case, take a quick path.
+bool SameName(const AnsiString& A, const AnsiString& B);
 
 // Double-quoted SQL identifier.
 std::string QuoteIdent(const AnsiString& Name);

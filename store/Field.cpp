@@ -1,5 +1,6 @@
 #include "platform/rtl/Cp949.h"
 #include "store/DB.h"
+#include "store/Database.h"
 
 const std::vector<AnsiString>& FieldTypeNames() {
     static const std::vector<AnsiString> Names = {
@@ -174,7 +175,7 @@ void TIntegerField::Validate(const AnsiString& Value) const {
 
 TField* TFields::FindField(const AnsiString& Name) const {
     for (TField* F : FList)
-        if (AnsiCompareText(F->FieldName(), Name) == 0) return F;
+        if (SameName(F->FieldName(), Name)) return F;
     return nullptr;
 }
 
@@ -212,6 +213,6 @@ TFieldDef* TFieldDefs::AddFieldDef(const AnsiString& Name, TFieldType DataType, 
 
 TFieldDef* TFieldDefs::Find(const AnsiString& Name) const {
     for (int I = 0; I < Count(); ++I)
-        if (AnsiCompareText(Items(I)->Name(), Name) == 0) return Items(I);
+        if (SameName(Items(I)->Name(), Name)) return Items(I);
     return nullptr;
 }

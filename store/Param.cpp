@@ -1,4 +1,5 @@
 #include "store/DB.h"
+#include "store/Database.h"
 
 namespace {
 const std::vector<AnsiString> ParamTypeNames = {"ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResult"};
@@ -34,7 +35,7 @@ void TParam::SetAsInteger(int Value) {
 
 TParam* TParams::FindParam(const AnsiString& Name) const {
     for (int I = 0; I < Count(); ++I)
-        if (AnsiCompareText(Items(I)->Name(), Name) == 0) return Items(I);
+        if (SameName(Items(I)->Name(), Name)) return Items(I);
     return nullptr;
 }
 
@@ -68,7 +69,7 @@ void TParams::ParseSQL(const AnsiString& Sql) {
             while (End < Sql.size() && IsNameChar(Sql[End])) ++End;
             AnsiString Name = Sql.substr(I + 1, End - I - 1);
             bool Seen = false;
-            for (auto& N : Names) Seen = Seen || AnsiCompareText(N, Name) == 0;
+            for (auto& N : Names) Seen = Seen || SameName(N, Name);
             if (!Seen) Names.push_back(Name);
             I = End - 1;
         }

@@ -59,54 +59,48 @@ void TTable::CreateTableIn(TSqliteDatabase& Db) {
 std::unique_ptr<TRowSource> TTable::OpenRows() {
     if (FTableName.empty()) Error("No table name given");
     TSqliteDatabase& Db = Database();
-    if (!Db.TableExists(FTableName)) CreateTableIn(Db);
-    std::vector<TColumnInfo> TableCols = Db.TableColumns(FTableName);
-    auto FindColumn = [&](const AnsiString& Name) -> const TColumnInfo* {
-        for (auto& C : TableCols)
-            if (AnsiCompareText(C.Name, Name) == 0) return &C;
-        return nullptr;
-    };
-
-    std::vector<AnsiString> Selected;
-    if (HasPersistentFields()) {
-        for (int I = 0; I < FieldCount(); ++I) {
-            TField* F = Fields()->Fields(I);
-            if (F->FieldKind() != fkData) continue;
-            const TColumnInfo* C = FindColumn(F->FieldName());
-            if (!C) Error("Field '" + F->FieldName() + "' not found in table '" + FTableName + "'");
-            Selected.push_back(C->Name);
-        }
-    } else {
-        for (auto& C : TableCols) Selected.push_back(C.Name);
-    }
-
+    std::vector<AnsiString> Selected;  // empty: every column of the table
+    for (int I = 0; HasPersistentFields() && I < FieldCount(); ++I)
+        if (Fields()->Fields(I)->FieldKind() == fkData) Selected.push_back(Fields()->Fields(I)->FieldName());
     std::vector<TFilterKey> Keys;
     if (Filtered() && OnFilterRecord && OnFilterKeys) {
         OnFilterKeys(this, Keys);
-        for (auto& K : Keys) {
-            const TColumnInfo* C = FindColumn(K.FieldName);
-            // An empty text would also have to match NULL, which an equality cannot: read all.
-            if (!C || K.Value.empty()) {
-                Keys.clear();
-                break;
-            }
-            K.FieldName = C->Name;
-        }
+        // An empty text would also have to match NULL, which an equality cannot: read all.
+        for (auto& K : Keys)
+            if (K.Value.empty() || K.FieldName.empty()) Keys.clear();
     }
+    auto Sql = [&] {
+        std::string S = "SELECT rowid";
+        for (auto& Name : Selected) S += ", " + QuoteIdent(Name);
+        if (Selected.empty()) S += ", *";
+        S += " FROM " + QuoteIdent(FTableName);
+        for (size_t I = 0; I < Keys.size(); ++I)
+            S += (I ? " AND " : " WHERE ") + QuoteIdent(Keys[I].FieldName) + " = ?" + std::to_string(I + 1);
+        return S + " ORDER BY rowid";
+    };
 
-    std::string Sql = "SELECT rowid";
-    for (auto& Name : Selected) Sql += ", " + QuoteIdent(Name);
-    Sql += " FROM " + QuoteIdent(FTableName);
+    // The statement stays prepared from one Open to the next; only when it does not prepare are
+    // the table and its columns looked at, to create the table or to say what is missing.
+    std::unique_ptr<TStatement> Stmt = TStatement::TryPrepare(Db, Sql());
+    if (!Stmt) {
+        if (!Db.TableExists(FTableName)) CreateTableIn(Db);
+        std::vector<TColumnInfo> Cols = Db.TableColumns(FTableName);
+        auto Has = [&](const AnsiString& Name) {
+            for (auto& C : Cols)
+                if (SameName(C.Name, Name)) return true;
+            return false;
+        };
+        for (auto& Name : Selected)
+            if (!Has(Name)) Error("Field '" + Name + "' not found in table '" + FTableName + "'");
+        for (auto& K : Keys)
+            if (!Has(K.FieldName)) Keys.clear();
+        Stmt = std::make_unique<TStatement>(Db, Sql());
+    }
     if (!Keys.empty()) {
         std::vector<AnsiString> KeyCols;
-        for (size_t I = 0; I < Keys.size(); ++I) {
-            Sql += (I ? " AND " : " WHERE ") + QuoteIdent(Keys[I].FieldName) + " = ?" + std::to_string(I + 1);
-            KeyCols.push_back(Keys[I].FieldName);
-        }
+        for (auto& K : Keys) KeyCols.push_back(K.FieldName);
         Db.EnsureIndex(FTableName, KeyCols);
     }
-    Sql += " ORDER BY rowid";
-    auto Stmt = std::make_unique<TStatement>(Db, Sql);
     for (size_t I = 0; I < Keys.size(); ++I) Stmt->BindText(static_cast<int>(I + 1), Keys[I].Value);
     return StatementRows(std::move(Stmt), true);
 }

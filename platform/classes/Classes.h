@@ -29,6 +29,9 @@ public:
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// How text lies in its box; shared by fields, grid columns and labels.
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 class TPersistent : public TObject {
     AGENDIX_CLASS(TPersistent)
     virtual void Assign(const TPersistent& Source);

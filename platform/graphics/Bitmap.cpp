@@ -9,10 +9,10 @@
 
 namespace {
 // The 16 standard colours in the order of a 16-colour palette file.
-constexpr uint8_t Standard16[16][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                                       {0, 0, 128},   {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                                       {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-                                       {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+constexpr uint8_t Standard16[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                       {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                       {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                       {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 
 uint32_t U16(const std::string& B, size_t At) {
     return static_cast<uint8_t>(B[At]) | static_cast<uint8_t>(B[At + 1]) << 8;
@@ -29,7 +29,9 @@ void Put32(std::string& B, uint32_t V) {
     Put16(B, V >> 16);
 }
 
-[[noreturn]] void Bad(const AnsiString& Why) { throw EReadError("invalid bitmap: " + Why); }
+[[noreturn]] void Bad(const AnsiString& Why) {
+    throw EReadError("invalid bitmap: " + Why);
+}
 
 std::string HeaderBytes(int Width, int Height, int Bpp, uint32_t PaletteSize, uint32_t ImageSize) {
     std::string B;
@@ -57,18 +59,24 @@ TBitmap::TBitmap() : FCanvas(std::make_unique<TCanvas>(this)) {}
 
 TBitmap::~TBitmap() = default;
 
-void TBitmap::SetWidth(int W) { SetSize(W, FHeight); }
-void TBitmap::SetHeight(int H) { SetSize(FWidth, H); }
+void TBitmap::SetWidth(int W) {
+    SetSize(W, FHeight);
+}
+void TBitmap::SetHeight(int H) {
+    SetSize(FWidth, H);
+}
 
 void TBitmap::SetSize(int W, int H) {
     W = std::max(W, 0);
     H = std::max(H, 0);
     if (W == FWidth && H == FHeight) return;
-    if (static_cast<int64_t>(W) * H > (int64_t(1) << 28)) throw EInvalidOperation("bitmap too large: " + IntToStr(W) + " x " + IntToStr(H));
+    if (static_cast<int64_t>(W) * H > (int64_t(1) << 28))
+        throw EInvalidOperation("bitmap too large: " + IntToStr(W) + " x " + IntToStr(H));
     std::vector<uint32_t> P(static_cast<size_t>(W) * H, 0xFFFFFFFFu);
     const int CW = std::min(W, FWidth), CH = std::min(H, FHeight);
     for (int Y = 0; Y < CH; ++Y)
-        std::memcpy(&P[static_cast<size_t>(Y) * W], &FPixels[static_cast<size_t>(Y) * FWidth], CW * sizeof(uint32_t));
+        std::memcpy(&P[static_cast<size_t>(Y) * W], &FPixels[static_cast<size_t>(Y) * FWidth],
+                    CW * sizeof(uint32_t));
     FPixels.swap(P);
     FWidth = W;
     FHeight = H;
@@ -124,7 +132,7 @@ void TBitmap::LoadFromBytes(const std::string& B) {
     }
     const bool TopDown = H < 0;
     H = std::llabs(H);
-    if (W <= 0 || H <= 0 || W > 32768 || H > 32768) Bad("size " + IntToStr(W) + " x " + IntToStr(H));
+    if (W <= 0 || H <= 0 || W > 32768 || H > 32768 || W * H > (int64_t(1) << 26)) Bad("size " + IntToStr(W) + " x " + IntToStr(H));
     if (Bpp != 1 && Bpp != 4 && Bpp != 8 && Bpp != 24 && Bpp != 32) Bad(IntToStr(Bpp) + " bits per pixel");
     // Uncompressed only; 32-bit files may name their (standard) masks.
     if (Compression != 0 && !(Compression == 3 && Bpp == 32)) Bad("compressed data");
@@ -145,17 +153,28 @@ void TBitmap::LoadFromBytes(const std::string& B) {
 
     std::vector<uint32_t> P(static_cast<size_t>(W) * H);
     for (int64_t Row = 0; Row < H; ++Row) {
-        const unsigned char* Src = reinterpret_cast<const unsigned char*>(B.data()) + DataOffset + Row * Stride;
+        const unsigned char* Src =
+            reinterpret_cast<const unsigned char*>(B.data()) + DataOffset + Row * Stride;
         const int64_t Y = TopDown ? Row : H - 1 - Row;
         uint32_t* Dst = &P[static_cast<size_t>(Y) * W];
         for (int64_t X = 0; X < W; ++X) {
             uint32_t V;
             switch (Bpp) {
-                case 1: V = Src[X / 8] >> (7 - X % 8) & 1; break;
-                case 4: V = Src[X / 2] >> (X % 2 ? 0 : 4) & 0xF; break;
-                case 8: V = Src[X]; break;
-                case 24: V = 0xFF000000u | Src[X * 3 + 2] << 16 | Src[X * 3 + 1] << 8 | Src[X * 3]; break;
-                default: V = 0xFF000000u | Src[X * 4 + 2] << 16 | Src[X * 4 + 1] << 8 | Src[X * 4]; break;
+                case 1:
+                    V = Src[X / 8] >> (7 - X % 8) & 1;
+                    break;
+                case 4:
+                    V = Src[X / 2] >> (X % 2 ? 0 : 4) & 0xF;
+                    break;
+                case 8:
+                    V = Src[X];
+                    break;
+                case 24:
+                    V = 0xFF000000u | Src[X * 3 + 2] << 16 | Src[X * 3 + 1] << 8 | Src[X * 3];
+                    break;
+                default:
+                    V = 0xFF000000u | Src[X * 4 + 2] << 16 | Src[X * 4 + 1] << 8 | Src[X * 4];
+                    break;
             }
             if (Bpp <= 8) {
                 if (V >= Palette.size()) Bad("colour index " + IntToStr(V) + " outside the palette");
@@ -230,6 +249,7 @@ void TBitmap::SaveToFile(const AnsiString& FileName) const {
 
 bool TBitmap::SavePng(const AnsiString& FileName) const {
     if (FWidth == 0 || FHeight == 0) return false;
-    QImage Image(reinterpret_cast<const uchar*>(FPixels.data()), FWidth, FHeight, FWidth * 4, QImage::Format_RGB32);
+    QImage Image(reinterpret_cast<const uchar*>(FPixels.data()), FWidth, FHeight, FWidth * 4,
+                 QImage::Format_RGB32);
     return Image.save(QString::fromStdString(FileName), "PNG");
 }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/graphics/Graphics.h"
@@ -15,20 +16,35 @@ TRect Intersect(const TRect& A, const TRect& B) {
     if (R.Bottom < R.Top) R.Bottom = R.Top;
     return R;
 }
-bool Empty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
+bool Empty(const TRect& R) {
+    return R.Right <= R.Left || R.Bottom <= R.Top;
+}
 TRect Normalized(int X1, int Y1, int X2, int Y2) {
     return {std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
 }
 
+// glibc's wmemset fills 32-bit words with vector stores (wchar_t is 32 bits here).
+static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+inline void Fill32(uint32_t* P, uint32_t V, size_t N) {
+    std::wmemset(reinterpret_cast<wchar_t*>(P), static_cast<wchar_t>(V), N);
+}
+
 inline uint32_t Mix(TPenMode M, uint32_t Dst, uint32_t Src) {
     switch (M) {
-        case pmBlack: return Opaque;
-        case pmWhite: return 0xFFFFFFFFu;
-        case pmNop: return Dst;
-        case pmNot: return ~Dst | Opaque;
-        case pmCopy: return Src;
-        case pmNotCopy: return ~Src | Opaque;
-        case pmXor: return (Dst ^ Src) | Opaque;
+        case pmBlack:
+            return Opaque;
+        case pmWhite:
+            return 0xFFFFFFFFu;
+        case pmNop:
+            return Dst;
+        case pmNot:
+            return ~Dst | Opaque;
+        case pmCopy:
+            return Src;
+        case pmNotCopy:
+            return ~Src | Opaque;
+        case pmXor:
+            return (Dst ^ Src) | Opaque;
     }
     return Src;
 }
@@ -36,7 +52,7 @@ inline uint32_t Mix(TPenMode M, uint32_t Dst, uint32_t Src) {
 void MixSpan(uint32_t* Row, int X0, int X1, TPenMode M, uint32_t Src) {
     if (X1 <= X0) return;
     if (M == pmCopy) {
-        std::fill(Row + X0, Row + X1, Src);
+        Fill32(Row + X0, Src, X1 - X0);
         return;
     }
     for (int X = X0; X < X1; ++X) Row[X] = Mix(M, Row[X], Src);
@@ -44,8 +60,12 @@ void MixSpan(uint32_t* Row, int X0, int X1, TPenMode M, uint32_t Src) {
 
 // The raster operation's truth table is bits 16..23 of the code, indexed by pattern * 4 +
 // source * 2 + destination.
-inline uint8_t RopTable(TCopyMode Mode) { return static_cast<uint8_t>(Mode >> 16); }
-inline bool RopUsesSource(uint8_t T) { return ((T & 0xCC) >> 2) != (T & 0x33); }
+inline uint8_t RopTable(TCopyMode Mode) {
+    return static_cast<uint8_t>(Mode >> 16);
+}
+inline bool RopUsesSource(uint8_t T) {
+    return ((T & 0xCC) >> 2) != (T & 0x33);
+}
 
 inline uint32_t RopGeneric(uint8_t T, uint32_t P, uint32_t S, uint32_t D) {
     uint32_t R = 0;
@@ -62,22 +82,42 @@ inline void RopLoop(const uint32_t* S, uint32_t* D, int N, Op F) {
 // Combines N source pixels into N destination pixels; S may be null for operations without source.
 void RopRow(uint8_t T, uint32_t P, const uint32_t* S, uint32_t* D, int N) {
     switch (T) {
-        case 0xCC: std::memmove(D, S, N * sizeof(uint32_t)); return;
-        case 0x00: std::fill(D, D + N, Opaque); return;
-        case 0xFF: std::fill(D, D + N, 0xFFFFFFFFu); return;
-        case 0xF0: std::fill(D, D + N, P); return;
-        case 0x66: return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s ^ d; });
-        case 0x88: return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s & d; });
-        case 0xEE: return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s | d; });
-        case 0x33: return RopLoop(S, D, N, [](uint32_t s, uint32_t) { return ~s; });
-        case 0x55: return RopLoop(S, D, N, [](uint32_t, uint32_t d) { return ~d; });
-        case 0x44: return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s & ~d; });
-        case 0x11: return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return ~(s | d); });
-        case 0xBB: return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return ~s | d; });
-        case 0xC0: return RopLoop(S, D, N, [P](uint32_t s, uint32_t) { return P & s; });
-        case 0x5A: return RopLoop(S, D, N, [P](uint32_t, uint32_t d) { return P ^ d; });
-        case 0xFB: return RopLoop(S, D, N, [P](uint32_t s, uint32_t d) { return P | ~s | d; });
-        default: return RopLoop(S, D, N, [T, P](uint32_t s, uint32_t d) { return RopGeneric(T, P, s, d); });
+        case 0xCC:
+            std::memmove(D, S, N * sizeof(uint32_t));
+            return;
+        case 0x00:
+            Fill32(D, Opaque, N);
+            return;
+        case 0xFF:
+            Fill32(D, 0xFFFFFFFFu, N);
+            return;
+        case 0xF0:
+            Fill32(D, P, N);
+            return;
+        case 0x66:
+            return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s ^ d; });
+        case 0x88:
+            return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s & d; });
+        case 0xEE:
+            return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s | d; });
+        case 0x33:
+            return RopLoop(S, D, N, [](uint32_t s, uint32_t) { return ~s; });
+        case 0x55:
+            return RopLoop(S, D, N, [](uint32_t, uint32_t d) { return ~d; });
+        case 0x44:
+            return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return s & ~d; });
+        case 0x11:
+            return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return ~(s | d); });
+        case 0xBB:
+            return RopLoop(S, D, N, [](uint32_t s, uint32_t d) { return ~s | d; });
+        case 0xC0:
+            return RopLoop(S, D, N, [P](uint32_t s, uint32_t) { return P & s; });
+        case 0x5A:
+            return RopLoop(S, D, N, [P](uint32_t, uint32_t d) { return P ^ d; });
+        case 0xFB:
+            return RopLoop(S, D, N, [P](uint32_t s, uint32_t d) { return P | ~s | d; });
+        default:
+            return RopLoop(S, D, N, [T, P](uint32_t s, uint32_t d) { return RopGeneric(T, P, s, d); });
     }
 }
 
@@ -154,6 +194,8 @@ struct TSector {
         return !(Cross(BX, BY, PX, PY) > 0 && Cross(PX, PY, AX, AY) > 0);
     }
 };
+// Pens wider than this are drawn this wide, which bounds the work that bad input can cause.
+inline int PenReach(int Width) { return std::clamp(Width, 1, 256); }
 }  // namespace
 
 TCanvas::TCanvas(TBitmap* Surface)
@@ -164,7 +206,9 @@ TCanvas::TCanvas(TBitmap* Surface)
 
 TCanvas::~TCanvas() = default;
 
-void TCanvas::SetSurface(TBitmap* Surface) { FSurface = Surface; }
+void TCanvas::SetSurface(TBitmap* Surface) {
+    FSurface = Surface;
+}
 
 void TCanvas::Changed() {
     if (OnChange) OnChange();
@@ -180,15 +224,19 @@ void TCanvas::SetClipRect(const TRect& R) {
     FClip = R;
 }
 
-void TCanvas::ResetClipRect() { FHasClip = false; }
+void TCanvas::ResetClipRect() {
+    FHasClip = false;
+}
 
 void TCanvas::FillPixels(const TRect& R, uint32_t Pixel) {
     TRect C = Intersect(R, ClipRect());
     if (Empty(C)) return;
-    for (int Y = C.Top; Y < C.Bottom; ++Y) std::fill(FSurface->ScanLine(Y) + C.Left, FSurface->ScanLine(Y) + C.Right, Pixel);
+    for (int Y = C.Top; Y < C.Bottom; ++Y) Fill32(FSurface->ScanLine(Y) + C.Left, Pixel, C.Width());
 }
 
-TColor TCanvas::Pixel(int X, int Y) const { return FSurface ? FSurface->Pixel(X, Y) : 0xFFFFFFFFu; }
+TColor TCanvas::Pixel(int X, int Y) const {
+    return FSurface ? FSurface->Pixel(X, Y) : 0xFFFFFFFFu;
+}
 
 void TCanvas::SetPixel(int X, int Y, TColor C) {
     TRect Clip = ClipRect();
@@ -197,7 +245,9 @@ void TCanvas::SetPixel(int X, int Y, TColor C) {
     Changed();
 }
 
-void TCanvas::MoveTo(int X, int Y) { FPenPos = {X, Y}; }
+void TCanvas::MoveTo(int X, int Y) {
+    FPenPos = {X, Y};
+}
 
 void TCanvas::LineTo(int X, int Y) {
     DrawLine(FPenPos, {X, Y});
@@ -210,7 +260,7 @@ void TCanvas::DrawLine(TPoint From, TPoint To) {
     if (Empty(Clip)) return;
     const TPenMode Mode = FPen->Mode();
     const uint32_t Src = ColorToPixel(FPen->Color());
-    const int W = FPen->Width();
+    const int W = PenReach(FPen->Width());
     const int64_t Len = std::max(std::llabs(int64_t(To.X) - From.X), std::llabs(int64_t(To.Y) - From.Y));
     if (W <= 1 && (From.Y == To.Y || From.X == To.X)) {
         // Straight lines are spans: the common case (grids, frames), and cheap at any length.
@@ -271,7 +321,7 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
         const TPenMode Mode = FPen->Mode();
         const uint32_t PenPx = ColorToPixel(FPen->Color()), BrushPx = ColorToPixel(FBrush->Color());
         const bool Fill = FBrush->Style() == bsSolid;
-        const int W = FPen->Width();
+        const int W = PenReach(FPen->Width());
         const int InL = Box.Left + W, InR = Box.Right - W;
         for (int Y = C.Top; Y < C.Bottom; ++Y) {
             uint32_t* Row = FSurface->ScanLine(Y);
@@ -296,7 +346,7 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
         const TPenMode Mode = FPen->Mode();
         const uint32_t PenPx = ColorToPixel(FPen->Color()), BrushPx = ColorToPixel(FBrush->Color());
         const bool Fill = FBrush->Style() == bsSolid;
-        const int W = FPen->Width();
+        const int W = PenReach(FPen->Width());
         for (int Y = C.Top; Y < C.Bottom; ++Y) {
             int L, R;
             E.Span(Y, L, R);
@@ -332,7 +382,7 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
 void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
     if (!FSurface) return;
     const TRect Box = Normalized(X1, Y1, X2, Y2);
-    const int W = FPen->Width();
+    const int W = PenReach(FPen->Width());
     const TRect C = Intersect(Box, ClipRect());
     if (Empty(C)) {
         Changed();
@@ -378,7 +428,8 @@ void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4
         TPoint Centre{static_cast<int>(CX / 2), static_cast<int>(CY / 2)};
         if (Centre.X >= Box.Right) Centre.X = Box.Right - 1;
         if (Centre.Y >= Box.Bottom) Centre.Y = Box.Bottom - 1;
-        TPoint End{static_cast<int>(std::floor((CX + T * RX) / 2.0)), static_cast<int>(std::floor((CY - T * RY) / 2.0))};
+        TPoint End{static_cast<int>(std::floor((CX + T * RX) / 2.0)),
+                   static_cast<int>(std::floor((CY - T * RY) / 2.0))};
         End.X = std::clamp(End.X, Box.Left, Box.Right - 1);
         End.Y = std::clamp(End.Y, Box.Top, Box.Bottom - 1);
         Bresenham(Centre, End, true, [&](int64_t X, int64_t Y) {
@@ -422,7 +473,8 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& Src) {
     const TRect Clip = ClipRect();
     if (!RopUsesSource(T)) {
         TRect D = Intersect(Dest, Clip);
-        for (int Y = D.Top; Y < D.Bottom; ++Y) RopRow(T, Pat, nullptr, FSurface->ScanLine(Y) + D.Left, D.Width());
+        for (int Y = D.Top; Y < D.Bottom; ++Y)
+            RopRow(T, Pat, nullptr, FSurface->ScanLine(Y) + D.Left, D.Width());
         if (!Empty(D)) Changed();
         return;
     }
@@ -436,7 +488,8 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& Src) {
         const uint32_t* Base = SrcBmp->Bits();
         int Stride = SrcBmp->Width();
         if (SrcBmp == FSurface) {
-            Copy.assign(SrcBmp->Bits(), SrcBmp->Bits() + static_cast<size_t>(SrcBmp->Width()) * SrcBmp->Height());
+            Copy.assign(SrcBmp->Bits(),
+                        SrcBmp->Bits() + static_cast<size_t>(SrcBmp->Width()) * SrcBmp->Height());
             Base = Copy.data();
         }
         const TRect D = Intersect(Dest, Clip);
@@ -466,7 +519,8 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& Src) {
     // Same size: keep the pixels whose source and target both exist.
     const int OffX = Src.Left - Dest.Left, OffY = Src.Top - Dest.Top;
     TRect D = Intersect(Dest, Clip);
-    D = Intersect(D, {SrcBounds.Left - OffX, SrcBounds.Top - OffY, SrcBounds.Right - OffX, SrcBounds.Bottom - OffY});
+    D = Intersect(
+        D, {SrcBounds.Left - OffX, SrcBounds.Top - OffY, SrcBounds.Right - OffX, SrcBounds.Bottom - OffY});
     if (Empty(D)) return;
     const int N = D.Width();
     const bool Same = SrcBmp == FSurface;

@@ -27,14 +27,26 @@ QStringList FamiliesFor(const AnsiString& Name) {
     return {QString::fromStdString(Name), Korean};
 }
 
+// Some faces draw Hangul above their nominal ascent; the text cell grows to hold the glyphs, so
+// text drawn at (x, y) stays inside TextWidth x TextHeight.
+void CellOf(const QFont& F, int& Ascent, int& Height) {
+    QFontMetrics M(F);
+    QRect Ink = M.tightBoundingRect(QString::fromUtf8("Hgjy한총뷁훑"));
+    Ascent = std::max(M.ascent(), -Ink.top());
+    Height = Ascent + std::max(M.descent(), Ink.bottom() + 1);
+}
+
 struct TFace {
     AnsiString Name;
     int Height;
     TFontStyles Style;
     QFont Font;
     QFontMetrics Metrics;
+    int CellAscent = 0, CellHeight = 0;
     TFace(const AnsiString& N, int H, TFontStyles S, const QFont& F)
-        : Name(N), Height(H), Style(S), Font(F), Metrics(F) {}
+        : Name(N), Height(H), Style(S), Font(F), Metrics(F) {
+        CellOf(Font, CellAscent, CellHeight);
+    }
 };
 
 QFont MakeFont(const AnsiString& Name, int Height, TFontStyles Style) {
@@ -51,7 +63,8 @@ QFont MakeFont(const AnsiString& Name, int Height, TFontStyles Style) {
     } else {
         // A positive height is the whole cell; scale the em so that ascent + descent fits it.
         F.setPixelSize(Height);
-        int Cell = QFontMetrics(F).height();
+        int Ascent, Cell;
+        CellOf(F, Ascent, Cell);
         if (Cell > 0) F.setPixelSize(std::max(1, (Height * Height + Cell / 2) / Cell));
     }
     return F;
@@ -68,11 +81,14 @@ const TFace& FaceOf(const TFont& Font) {
     if (Last && Fits(*Last)) return *Last;
     for (auto& F : Faces)
         if (Fits(F)) return *(Last = &F);
-    Faces.emplace_back(Font.Name(), Font.Height(), Font.Style(), MakeFont(Font.Name(), Font.Height(), Font.Style()));
+    Faces.emplace_back(Font.Name(), Font.Height(), Font.Style(),
+                       MakeFont(Font.Name(), Font.Height(), Font.Style()));
     return *(Last = &Faces.back());
 }
 
-QString ToQ(const AnsiString& S) { return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())); }
+QString ToQ(const AnsiString& S) {
+    return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
+}
 }  // namespace
 
 int TCanvas::TextWidth(const AnsiString& Text) {
@@ -80,7 +96,9 @@ int TCanvas::TextWidth(const AnsiString& Text) {
     return FaceOf(*FFont).Metrics.horizontalAdvance(ToQ(Text));
 }
 
-int TCanvas::TextHeight(const AnsiString& Text) { return FaceOf(*FFont).Metrics.height(); }
+int TCanvas::TextHeight(const AnsiString& Text) {
+    return FaceOf(*FFont).CellHeight;
+}
 
 void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip, bool Opaque) {
     if (!FSurface || FSurface->Width() == 0 || FSurface->Height() == 0) return;
@@ -95,7 +113,7 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
     if (Opaque) {
         TRect Extent = Rect(std::max(X, C.Left), std::max(Y, C.Top),
                             std::min(X + Face.Metrics.horizontalAdvance(S), C.Right),
-                            std::min(Y + Face.Metrics.height(), C.Bottom));
+                            std::min(Y + Face.CellHeight, C.Bottom));
         FillPixels(Extent, ColorToPixel(FBrush->Color()));
     }
     QImage Image(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(),
@@ -105,7 +123,7 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
     P.setFont(Face.Font);
     const TColor RGBColor = ColorToRGB(FFont->Color());
     P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
-    P.drawText(QPoint(X, Y + Face.Metrics.ascent()), S);
+    P.drawText(QPoint(X, Y + Face.CellAscent), S);
 }
 
 void TCanvas::TextOut(int X, int Y, const AnsiString& Text) {
@@ -133,6 +151,7 @@ void TCanvas::DrawText(const AnsiString& Text, TRect R, uint32_t Format) {
         else if (Format & DT_BOTTOM)
             Y = R.Bottom - H;
     }
-    DrawTextAt(X, Y, Text, (Format & DT_NOCLIP) ? nullptr : &R, FBkMode == OPAQUE && FBrush->Style() == bsSolid);
+    DrawTextAt(X, Y, Text, (Format & DT_NOCLIP) ? nullptr : &R,
+               FBkMode == OPAQUE && FBrush->Style() == bsSolid);
     Changed();
 }

@@ -209,7 +209,7 @@ public:
     void SetHeight(int H);
     void SetSize(int W, int H);  // keeps the pixels that still fit; new ones are white
     TCanvas* Canvas() const { return FCanvas.get(); }
-    TColor Pixel(int X, int Y) const;  // plain RGB colour
+    TColor Pixel(int X, int Y) const;  // plain RGB colour; 0xFFFFFFFF outside the bitmap
     void SetPixel(int X, int Y, TColor C);
     uint32_t* ScanLine(int Y) { return FPixels.data() + static_cast<size_t>(Y) * FWidth; }
     const uint32_t* ScanLine(int Y) const { return FPixels.data() + static_cast<size_t>(Y) * FWidth; }
@@ -233,5 +233,6 @@ private:
 };
 
 // Two nested frames: top and left edges in TopColor, bottom and right in BottomColor; the
-// rectangle shrinks by Width on every side.
+// rectangle shrinks by Width on every side. Draws with the canvas pen, leaving it one pixel wide
+// in BottomColor.
 void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);

@@ -101,7 +101,8 @@ const TClassInfo& TFont::StaticClassInfo() {
             .Int("Height", &TFont::Height, &TFont::SetHeight, -11)
             .Str("Name", &TFont::Name, &TFont::SetName, "MS Sans Serif")
             .IntNotStored("Size", &TFont::Size, &TFont::SetSize)
-            .Set("Style", &TFont::Style, &TFont::SetStyle, 0, {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"})
+            .Set("Style", &TFont::Style, &TFont::SetStyle, 0,
+                 {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"})
             .Build();
     }();
     return Info;
@@ -131,9 +132,13 @@ void TFont::SetName(const AnsiString& V) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDivRound(FHeight, 72, ScreenDpi); }
+int TFont::Size() const {
+    return -MulDivRound(FHeight, 72, ScreenDpi);
+}
 
-void TFont::SetSize(int V) { SetHeight(-MulDivRound(V, ScreenDpi, 72)); }
+void TFont::SetSize(int V) {
+    SetHeight(-MulDivRound(V, ScreenDpi, 72));
+}
 
 void TFont::SetStyle(TFontStyles V) {
     V &= fsBold | fsItalic | fsUnderline | fsStrikeOut;

@@ -9,16 +9,16 @@ struct TStockPalette {
 };
 // The 16 standard colours at entries 0-7 and 12-19, and the four colours of the classic
 // default palette at 8-11.
-const TStockPalette DefaultPalette = {{{0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},
-                                       {128, 128, 0, 0},   {0, 0, 128, 0},     {128, 0, 128, 0},
-                                       {0, 128, 128, 0},   {192, 192, 192, 0}, {192, 220, 192, 0},
-                                       {166, 202, 240, 0}, {255, 251, 240, 0}, {160, 160, 164, 0},
-                                       {128, 128, 128, 0}, {255, 0, 0, 0},     {0, 255, 0, 0},
-                                       {255, 255, 0, 0},   {0, 0, 255, 0},     {255, 0, 255, 0},
-                                       {0, 255, 255, 0},   {255, 255, 255, 0}}};
+const TStockPalette DefaultPalette = {
+    {{0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},     {128, 128, 0, 0},   {0, 0, 128, 0},
+     {128, 0, 128, 0},   {0, 128, 128, 0},   {192, 192, 192, 0}, {192, 220, 192, 0}, {166, 202, 240, 0},
+     {255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0}, {255, 0, 0, 0},     {0, 255, 0, 0},
+     {255, 255, 0, 0},   {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},   {255, 255, 255, 0}}};
 }  // namespace
 
-HGDIOBJ GetStockObject(int Object) { return Object == DEFAULT_PALETTE ? &DefaultPalette : nullptr; }
+HGDIOBJ GetStockObject(int Object) {
+    return Object == DEFAULT_PALETTE ? &DefaultPalette : nullptr;
+}
 
 unsigned GetPaletteEntries(HPALETTE Palette, unsigned Start, unsigned Count, PALETTEENTRY* Entries) {
     if (Palette != &DefaultPalette) return 0;

@@ -139,11 +139,21 @@ TRect TControl::ClientRect() const {
 void TControl::SetClientWidth(int V) { SetWidth(V + FWidth - ClientWidth()); }
 void TControl::SetClientHeight(int V) { SetHeight(V + FHeight - ClientHeight()); }
 
+namespace {
+// An empty client area gives an empty surface in both directions.
+void SizeSurface(TBitmap* S, const TRect& R) {
+    int W = R.Right, H = R.Bottom;
+    if (W <= 0 || H <= 0) W = H = 0;
+    if (S->Width() != W || S->Height() != H) S->SetSize(W, H);
+}
+}  // namespace
+
 void TControl::CheckClientSize() {
     TRect R = ClientRect();
-    if (TBitmap* S = BackingSurface(); S && (S->Width() != R.Right || S->Height() != R.Bottom)) {
-        S->SetSize(R.Right, R.Bottom);
-        FPaintPending = true;
+    if (TBitmap* S = BackingSurface()) {
+        int W = S->Width(), H = S->Height();
+        SizeSurface(S, R);
+        if (W != S->Width() || H != S->Height()) FPaintPending = true;
     }
     if (R.Right == FSentClientW && R.Bottom == FSentClientH) return;
     FSentClientW = R.Right;
@@ -251,8 +261,7 @@ void TControl::Invalidate() {
 void TControl::PaintSurfaceNow() {
     TBitmap* S = BackingSurface();
     if (!S || FInPaint) return;
-    TRect R = ClientRect();
-    if (S->Width() != R.Right || S->Height() != R.Bottom) S->SetSize(R.Right, R.Bottom);
+    SizeSurface(S, ClientRect());
     FPaintPending = false;
     if (!(FControlStyle & csOpaque)) {
         TColor C = ColorToRGB(FColor);

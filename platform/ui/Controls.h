@@ -17,6 +17,7 @@ using TAnchors = uint32_t;
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 enum TShiftStateBit : uint32_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
 using TShiftState = uint32_t;
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TDragMode : uint8_t { dmManual, dmAutomatic };
 enum TDragKind : uint8_t { dkDrag, dkDock };
 enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -136,6 +137,18 @@ class TControl : public TComponent {
     TEndDragEvent OnEndDrag, OnEndDock;
     TStartDragEvent OnStartDrag, OnStartDock;
 
+    // The backing surface of controls that paint (client size), and the paint that fills it.
+    virtual TBitmap* BackingSurface() const { return nullptr; }
+    virtual void PaintBacking() {}
+    // Width of the frame drawn around the client area (grids, outlines); 0 for most controls.
+    virtual int NonClientWidth() const { return 0; }
+    // Sends WM_SIZE through Dispatch when the client size differs from the one last sent.
+    void CheckClientSize();
+    // Runs the paint cycle of the backing surface now: background, then PaintBacking.
+    void PaintSurfaceNow();
+    bool PaintPending() const { return FPaintPending; }
+    // Immediate drawing on the backing surface: shows it without a paint cycle.
+    void SurfaceChanged();
     // The Qt side; created by HandleNeeded.
     TQtPeer* Peer() const { return FPeer.get(); }
     virtual void HandleNeeded();
@@ -151,23 +164,16 @@ protected:
     virtual void BoundsChanged();
     void ParentFontChanged();
     void ParentColorChanged();
+    // The window system moved the window: the position follows without a new placement.
+    void MoveQuietly(int ALeft, int ATop) {
+        FLeft = ALeft;
+        FTop = ATop;
+    }
     bool IsFontStored() const { return !FParentFont; }
     bool IsColorStored() const { return !FParentColor; }
     bool IsShowHintStored() const { return !FParentShowHint; }
     // Colour stored when it is the control's own and not the default window colour.
     bool IsColorDefaultStored() const { return !FParentColor && FColor != clWindow; }
-    // The backing surface of controls that paint (client size), and the paint that fills it.
-    virtual TBitmap* BackingSurface() const { return nullptr; }
-    virtual void PaintBacking() {}
-    // Width of the frame drawn around the client area (grids, outlines); 0 for most controls.
-    virtual int NonClientWidth() const { return 0; }
-    // Sends WM_SIZE through Dispatch when the client size differs from the one last sent.
-    void CheckClientSize();
-    // Runs the paint cycle of the backing surface now: background, then PaintBacking.
-    void PaintSurfaceNow();
-    bool PaintPending() const { return FPaintPending; }
-    // Immediate drawing on the backing surface: shows it without a paint cycle.
-    void SurfaceChanged();
     friend class TWinControl;
     friend struct TQtPeer;
     std::unique_ptr<TQtPeer> FPeer;
@@ -237,6 +243,7 @@ protected:
     void UpdateTabChain();
 
 private:
+    friend class TControl;
     void AlignChildren();
     bool FAligning = false;
     std::vector<TControl*> FControls;

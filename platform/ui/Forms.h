@@ -72,6 +72,9 @@ class TForm : public TWinControl {
     // Reads a form description into this form (once), then runs OnCreate.
     void InitFromResource(const char* Text);
     void ReadComponentRes(const char* Text) { InitFromResource(Text); }
+    // The description CreateForm reads; a constructor names it, it does not read it.
+    void SetFormResource(const char* Text) { FFormResource = Text; }
+    const char* FormResource() const { return FFormResource; }
 
     TRect ClientRect() const override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -90,6 +93,8 @@ protected:
     int CaptionHeight() const;
     friend class TApplication;
     friend struct TQtPeer;
+
+public:
     // The window system resized or moved the window.
     void WindowResized(int AClientWidth, int AClientHeight);
     void WindowMoved(int ALeft, int ATop);
@@ -104,6 +109,7 @@ private:
     bool FOldCreateOrder = false, FKeyPreview = false;
     bool FModal = false, FCreated = false, FShowAfterLoad = false, FPlaced = false;
     class QEventLoop* FModalLoop = nullptr;
+    const char* FFormResource = nullptr;
 };
 
 // A container of non-visual components (tables, queries, data sources), laid out by its form
@@ -114,6 +120,8 @@ class TDataModule : public TComponent {
     ~TDataModule() override;
     void InitFromResource(const char* Text);
     void ReadComponentRes(const char* Text) { InitFromResource(Text); }
+    void SetFormResource(const char* Text) { FFormResource = Text; }
+    const char* FormResource() const { return FFormResource; }
     int Left() const { return FLeft; }
     void SetLeft(int V) { FLeft = V; }
     int Top() const { return FTop; }
@@ -129,6 +137,7 @@ class TDataModule : public TComponent {
 private:
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     bool FOldCreateOrder = false, FCreated = false;
+    const char* FFormResource = nullptr;
 };
 
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
@@ -143,6 +152,7 @@ public:
     // Starts the window system if needed, registers the classes of the form reader, colour
     // names and day names, and makes sure drive C: exists. Later calls do nothing.
     void Initialize();
+    void Initialize(int& Argc, char** Argv);
     // Creates a form or data module owned by the application, sets Reference, then reads the
     // class's registered form description and runs OnCreate. The first form is the main form.
     template <class T>

@@ -25,7 +25,6 @@ using TGridOptions = uint32_t;
 // Element names of TGridOptions in bit order, for property tables.
 const std::vector<AnsiString>& GridOptionNames();
 
-enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TGridDrawStateBit : uint32_t { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 using TGridDrawState = uint32_t;
 

@@ -7,12 +7,18 @@ constexpr int kScrollBarWidth = 16;
 constexpr int kMinThumb = 8;
 constexpr TColor kLineColor = clGray;
 
-bool IsTreeStyle(TOutlineStyle S) { return S == osTreeText || S == osTreePictureText; }
-bool IsPlusStyle(TOutlineStyle S) { return S == osPlusText || S == osPlusPictureText; }
+bool IsTreeStyle(TOutlineStyle S) {
+    return S == osTreeText || S == osTreePictureText;
+}
+bool IsPlusStyle(TOutlineStyle S) {
+    return S == osPlusText || S == osPlusPictureText;
+}
 bool HasPictures(TOutlineStyle S) {
     return S == osPictureText || S == osPlusPictureText || S == osTreePictureText;
 }
-bool Contains(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
+bool Contains(const TRect& R, int X, int Y) {
+    return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom;
+}
 }  // namespace
 
 // ---- items -----------------------------------------------------------------------------------
@@ -34,8 +40,12 @@ AnsiString TOutlineNode::FullPath() const {
     return Path;
 }
 
-int TOutlineNode::GetFirstChild() const { return FChildren.empty() ? -1 : FChildren.front()->Index(); }
-int TOutlineNode::GetLastChild() const { return FChildren.empty() ? -1 : FChildren.back()->Index(); }
+int TOutlineNode::GetFirstChild() const {
+    return FChildren.empty() ? -1 : FChildren.front()->Index();
+}
+int TOutlineNode::GetLastChild() const {
+    return FChildren.empty() ? -1 : FChildren.back()->Index();
+}
 
 int TOutlineNode::GetNextChild(int Value) const {
     const TOutlineNode* C = FOutline->Node(Value);
@@ -97,8 +107,8 @@ const TClassInfo& TCustomOutline::StaticClassInfo() {
             .Event("OnCollapse", &TCustomOutline::OnCollapse)
             .Event("OnDrawItem", &TCustomOutline::OnDrawItem)
             .Event("OnExpand", &TCustomOutline::OnExpand)
-            .Set("Options", &TCustomOutline::Options, &TCustomOutline::SetOptions, ooDrawTreeRoot | ooDrawFocusRect,
-                 {"ooDrawTreeRoot", "ooDrawFocusRect", "ooStretchBitmaps"})
+            .Set("Options", &TCustomOutline::Options, &TCustomOutline::SetOptions,
+                 ooDrawTreeRoot | ooDrawFocusRect, {"ooDrawTreeRoot", "ooDrawFocusRect", "ooStretchBitmaps"})
             .Object("PictureClosed", &TCustomOutline::PictureClosed, &TCustomOutline::IsPictureStored)
             .Object("PictureLeaf", &TCustomOutline::PictureLeaf, &TCustomOutline::IsPictureStored)
             .Object("PictureOpen", &TCustomOutline::PictureOpen, &TCustomOutline::IsPictureStored)
@@ -188,7 +198,9 @@ TOutlineNode* TCustomOutline::Node(int Index) const {
     return FFlat[Index];
 }
 
-TOutlineNode* TCustomOutline::Items(int Index) const { return Node(Index); }
+TOutlineNode* TCustomOutline::Items(int Index) const {
+    return Node(Index);
+}
 
 int TCustomOutline::ItemCount() const {
     Reindex();
@@ -239,7 +251,8 @@ void TCustomOutline::Changed() {
 
 int TCustomOutline::NewItem(TOutlineNode* Parent, int Pos, const AnsiString& Text, void* Data) {
     auto& Kids = Parent->FChildren;
-    Kids.insert(Kids.begin() + Pos, std::unique_ptr<TOutlineNode>(new TOutlineNode(this, Parent, Text, Data)));
+    Kids.insert(Kids.begin() + Pos,
+                std::unique_ptr<TOutlineNode>(new TOutlineNode(this, Parent, Text, Data)));
     for (size_t I = Pos; I < Kids.size(); ++I) Kids[I]->FPos = static_cast<int>(I);
     TOutlineNode* N = Kids[Pos].get();
     Changed();
@@ -253,14 +266,18 @@ void TCustomOutline::Clear() {
     Changed();
 }
 
-int TCustomOutline::AddChild(int Index, const AnsiString& Text) { return AddChildObject(Index, Text, nullptr); }
+int TCustomOutline::AddChild(int Index, const AnsiString& Text) {
+    return AddChildObject(Index, Text, nullptr);
+}
 
 int TCustomOutline::AddChildObject(int Index, const AnsiString& Text, void* Data) {
     TOutlineNode* P = Node(Index);
     return NewItem(P, static_cast<int>(P->FChildren.size()), Text, Data);
 }
 
-int TCustomOutline::Add(int Index, const AnsiString& Text) { return AddObject(Index, Text, nullptr); }
+int TCustomOutline::Add(int Index, const AnsiString& Text) {
+    return AddObject(Index, Text, nullptr);
+}
 
 int TCustomOutline::AddObject(int Index, const AnsiString& Text, void* Data) {
     TOutlineNode* N = Node(Index);
@@ -268,7 +285,9 @@ int TCustomOutline::AddObject(int Index, const AnsiString& Text, void* Data) {
     return NewItem(P, static_cast<int>(P->FChildren.size()), Text, Data);
 }
 
-int TCustomOutline::Insert(int Index, const AnsiString& Text) { return InsertObject(Index, Text, nullptr); }
+int TCustomOutline::Insert(int Index, const AnsiString& Text) {
+    return InsertObject(Index, Text, nullptr);
+}
 
 int TCustomOutline::InsertObject(int Index, const AnsiString& Text, void* Data) {
     TOutlineNode* N = Node(Index);
@@ -276,8 +295,12 @@ int TCustomOutline::InsertObject(int Index, const AnsiString& Text, void* Data) 
     return NewItem(N->FParent, N->FPos, Text, Data);
 }
 
-void TCustomOutline::FullExpand() { FRoot->FullExpand(); }
-void TCustomOutline::FullCollapse() { FRoot->FullCollapse(); }
+void TCustomOutline::FullExpand() {
+    FRoot->FullExpand();
+}
+void TCustomOutline::FullCollapse() {
+    FRoot->FullCollapse();
+}
 
 void TCustomOutline::NodeExpanding(TOutlineNode* N) {
     Expand(N->Index());
@@ -304,7 +327,9 @@ void TCustomOutline::Collapse(int Index) {
     if (OnCollapse) OnCollapse(this, Index);
 }
 
-int TCustomOutline::SelectedItem() const { return FSelected ? FSelected->Index() : 0; }
+int TCustomOutline::SelectedItem() const {
+    return FSelected ? FSelected->Index() : 0;
+}
 
 void TCustomOutline::SetSelectedItem(int Index) {
     TOutlineNode* N = Index == 0 ? nullptr : Node(Index);
@@ -319,7 +344,9 @@ void TCustomOutline::SetSelectedItem(int Index) {
     Invalidate();
 }
 
-void TCustomOutline::SetItemSeparator(const AnsiString& V) { FItemSeparator = V; }
+void TCustomOutline::SetItemSeparator(const AnsiString& V) {
+    FItemSeparator = V;
+}
 
 void TCustomOutline::SetStyle(TOutlineStyle V) {
     if (V == FStyle) return;
@@ -375,7 +402,7 @@ void TCustomOutline::SetScrollBars(TScrollStyle V) {
 void TCustomOutline::SetBorderStyle(TFormBorderStyle V) {
     if (V == FBorderStyle || (V != bsNone && V != bsSingle)) return;
     FBorderStyle = V;
-    Invalidate();
+    BoundsChanged();  // the frame's width changes the client area
 }
 
 // ---- geometry --------------------------------------------------------------------------------
@@ -396,10 +423,18 @@ TRect TCustomOutline::ScrollBarRect() const {
     return {std::max(0, Right - kScrollBarWidth), 0, Right, std::max(0, ClientHeight())};
 }
 
-int TCustomOutline::PageRowCount() const { return std::max(1, ContentRect().Height() / FItemHeight); }
-int TCustomOutline::VisibleRowCount() const { return static_cast<int>(Rows().size()); }
-int TCustomOutline::MaxTopRow() const { return std::max(0, VisibleRowCount() - PageRowCount()); }
-int TCustomOutline::Top() const { return std::clamp(FTopRow, 0, MaxTopRow()); }
+int TCustomOutline::PageRowCount() const {
+    return std::max(1, ContentRect().Height() / FItemHeight);
+}
+int TCustomOutline::VisibleRowCount() const {
+    return static_cast<int>(Rows().size());
+}
+int TCustomOutline::MaxTopRow() const {
+    return std::max(0, VisibleRowCount() - PageRowCount());
+}
+int TCustomOutline::Top() const {
+    return std::clamp(FTopRow, 0, MaxTopRow());
+}
 
 void TCustomOutline::SetTopRow(int V) {
     V = std::clamp(V, 0, MaxTopRow());
@@ -423,12 +458,16 @@ void TCustomOutline::ThumbGeometry(int& ThumbTop, int& Length) const {
     int Arrow = std::min(kScrollBarWidth, R.Height() / 2);
     int Track = std::max(0, R.Height() - 2 * Arrow);
     int Rows = std::max(1, VisibleRowCount());
-    Length = std::min(Track, std::max(kMinThumb, static_cast<int>(static_cast<int64_t>(Track) * PageRowCount() / Rows)));
+    Length = std::min(
+        Track, std::max(kMinThumb, static_cast<int>(static_cast<int64_t>(Track) * PageRowCount() / Rows)));
     int Max = MaxTopRow();
-    ThumbTop = R.Top + Arrow + (Max > 0 ? static_cast<int>(static_cast<int64_t>(Track - Length) * Top() / Max) : 0);
+    ThumbTop =
+        R.Top + Arrow + (Max > 0 ? static_cast<int>(static_cast<int64_t>(Track - Length) * Top() / Max) : 0);
 }
 
-int TCustomOutline::Indent() const { return std::max(FItemHeight, 8); }
+int TCustomOutline::Indent() const {
+    return std::max(FItemHeight, 8);
+}
 
 int TCustomOutline::ButtonColumns(const TOutlineNode* N) const {
     int L = N->Level();
@@ -477,7 +516,8 @@ void TCustomOutline::Paint() {
 void TCustomOutline::DrawRow(TCanvas* C, TOutlineNode* N, int Row, const TRect& Content) {
     int Y = Content.Top + (Row - FTopRow) * FItemHeight;
     TRect RowRect{Content.Left, Y, Content.Right, Y + FItemHeight};
-    TOutlineItemState State = (N == FSelected ? oisSelected : 0) | (N == FSelected && Focused() ? oisFocused : 0);
+    TOutlineItemState State = 0;
+    if (N == FSelected) State = oisSelected | (Focused() ? oisFocused : 0u);
     int Ind = Indent();
     auto HasNextSibling = [](const TOutlineNode* M) {
         return M->FParent && M->FPos + 1 < static_cast<int>(M->FParent->FChildren.size());
@@ -553,7 +593,8 @@ void TCustomOutline::DrawPicture(TBitmap* Pic, const TRect& Dest, const TRect& C
     if (!S) return;
     TColor Transparent = Pic->Pixel(0, Pic->Height() - 1);
     int L = std::max({Dest.Left, Clip.Left, 0}), T = std::max({Dest.Top, Clip.Top, 0});
-    int R = std::min({Dest.Right, Clip.Right, S->Width()}), B = std::min({Dest.Bottom, Clip.Bottom, S->Height()});
+    int R = std::min({Dest.Right, Clip.Right, S->Width()}),
+        B = std::min({Dest.Bottom, Clip.Bottom, S->Height()});
     for (int Y = T; Y < B; ++Y) {
         int SY = (Y - Dest.Top) * Pic->Height() / Dest.Height();
         for (int X = L; X < R; ++X) {
@@ -640,7 +681,9 @@ void TCustomOutline::SelectRow(int Row) {
     Click();
 }
 
-void TCustomOutline::Click() { TCustomControl::Click(); }
+void TCustomOutline::Click() {
+    TCustomControl::Click();
+}
 
 void TCustomOutline::DblClick() {
     if (FSelected && FDownOnItem) FSelected->SetExpanded(!FSelected->Expanded());
@@ -698,7 +741,8 @@ void TCustomOutline::MouseMove(TShiftState Shift, int X, int Y) {
         ThumbGeometry(ThumbTop, Length);
         int Room = R.Height() - 2 * Arrow - Length;
         if (Room > 0)
-            SetTopRow(static_cast<int>((static_cast<int64_t>(Y - FThumbGrab - R.Top - Arrow) * MaxTopRow() + Room / 2) / Room));
+            SetTopRow(static_cast<int>(
+                (static_cast<int64_t>(Y - FThumbGrab - R.Top - Arrow) * MaxTopRow() + Room / 2) / Room));
     }
     TCustomControl::MouseMove(Shift, X, Y);
 }
@@ -712,12 +756,24 @@ void TCustomOutline::KeyDown(uint16_t& Key, TShiftState Shift) {
     TCustomControl::KeyDown(Key, Shift);
     int Row = FSelected ? RowOf(FSelected) : -1;
     switch (Key) {
-        case VK_UP: SelectRow(Row < 0 ? 0 : Row - 1); break;
-        case VK_DOWN: SelectRow(Row + 1); break;
-        case VK_HOME: SelectRow(0); break;
-        case VK_END: SelectRow(VisibleRowCount() - 1); break;
-        case VK_PRIOR: SelectRow(Row - PageRowCount()); break;
-        case VK_NEXT: SelectRow(Row + PageRowCount()); break;
+        case VK_UP:
+            SelectRow(Row < 0 ? 0 : Row - 1);
+            break;
+        case VK_DOWN:
+            SelectRow(Row + 1);
+            break;
+        case VK_HOME:
+            SelectRow(0);
+            break;
+        case VK_END:
+            SelectRow(VisibleRowCount() - 1);
+            break;
+        case VK_PRIOR:
+            SelectRow(Row - PageRowCount());
+            break;
+        case VK_NEXT:
+            SelectRow(Row + PageRowCount());
+            break;
         case VK_LEFT:
             if (!FSelected) break;
             if (FSelected->Expanded() && FSelected->HasItems())
@@ -732,7 +788,8 @@ void TCustomOutline::KeyDown(uint16_t& Key, TShiftState Shift) {
             else if (FSelected->HasItems())
                 SelectRow(RowOf(FSelected->FChildren.front().get()));
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -32,7 +32,7 @@ class TCustomOutline;
 // One item of an outline. Items are addressed by index: the hidden root is 0, and every other item
 // follows its parent in depth-first order, so adding an item renumbers the items after it.
 class TOutlineNode {
-public:
+  public:
     TCustomOutline* Outline() const { return FOutline; }
     const AnsiString& Text() const { return FText; }
     void SetText(const AnsiString& V);
@@ -57,7 +57,7 @@ public:
     TOutlineNode* Parent() const { return FParent; }
     bool IsVisible() const;  // all ancestors are open
 
-private:
+  private:
     friend class TCustomOutline;
     TOutlineNode(TCustomOutline* Outline, TOutlineNode* Parent, const AnsiString& Text, void* Data)
         : FOutline(Outline), FParent(Parent), FText(Text), FData(Data) {}
@@ -138,7 +138,7 @@ class TCustomOutline : public TCustomControl {
     virtual void Expand(int Index);
     virtual void Collapse(int Index);
 
-protected:
+  protected:
     void Paint() override;
     void BoundsChanged() override;
     void FontChanged() override;
@@ -147,7 +147,7 @@ protected:
     int NonClientWidth() const override { return FBorderStyle == bsSingle ? (Ctl3D() ? 2 : 1) : 0; }
     bool IsPictureStored() const { return false; }
 
-private:
+  private:
     friend class TOutlineNode;
     TOutlineNode* Node(int Index) const;
     int NewItem(TOutlineNode* Parent, int Pos, const AnsiString& Text, void* Data);

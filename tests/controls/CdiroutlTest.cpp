@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class CdiroutlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Saved = fs::current_path();
         Root = Drives::FromNative(Tmp.Path());  // z:\tmp\agendix-test-XXXXXX
@@ -89,6 +89,10 @@ TEST_F(CdiroutlTest, TextCaseForcesItemsAndPaths) {
         EXPECT_EQ(D.Items(D.SelectedItem())->FullPath(), R.Force(Root + "\\MixedCase\\Sub"));
         EXPECT_EQ(D.Items(D.SelectedItem())->Text(), R.Force("Sub"));
         EXPECT_EQ(NativeCwd(), Tmp / "MixedCase/Sub");
+        // The walk matches names without regard to case, even when texts are kept as they are.
+        D.SetDirectory(AnsiUpperCase(Root + "\\MixedCase"));
+        EXPECT_EQ(D.Items(D.SelectedItem())->Text(), R.Force("MixedCase"));
+        EXPECT_EQ(NativeCwd(), Tmp / "MixedCase");
     }
 }
 
@@ -290,13 +294,14 @@ TEST_F(CdiroutlTest, WindowCreationTakesTheCurrentDirectoryAndLoadedBuildsTheTre
 
 TEST_F(CdiroutlTest, PublishesItsPropertiesInOrderAndRegisters) {
     const std::vector<std::string> Expected = {
-        "OnChange",    "TextCase",      "Align",       "Anchors",     "BorderStyle", "Color",       "Constraints",
-        "Ctl3D",       "DragCursor",    "DragMode",    "Enabled",     "Font",        "ItemHeight",  "OnClick",
-        "OnCollapse",  "OnDblClick",    "OnDragDrop",  "OnDragOver",  "OnDrawItem",  "OnEndDock",   "OnEndDrag",
-        "OnEnter",     "OnExit",        "OnExpand",    "OnKeyDown",   "OnKeyPress",  "OnKeyUp",     "OnMouseDown",
-        "OnMouseMove", "OnMouseUp",     "OnStartDock", "OnStartDrag", "Options",     "ParentColor", "ParentCtl3D",
-        "ParentFont",  "ParentShowHint", "PictureClosed", "PictureLeaf", "PictureOpen", "PopupMenu", "ScrollBars",
-        "Style",       "ShowHint",      "TabOrder",    "TabStop",     "Visible"};
+        "OnChange",       "TextCase",      "Align",       "Anchors",     "BorderStyle", "Color",
+        "Constraints",    "Ctl3D",         "DragCursor",  "DragMode",    "Enabled",     "Font",
+        "ItemHeight",     "OnClick",       "OnCollapse",  "OnDblClick",  "OnDragDrop",  "OnDragOver",
+        "OnDrawItem",     "OnEndDock",     "OnEndDrag",   "OnEnter",     "OnExit",      "OnExpand",
+        "OnKeyDown",      "OnKeyPress",    "OnKeyUp",     "OnMouseDown", "OnMouseMove", "OnMouseUp",
+        "OnStartDock",    "OnStartDrag",   "Options",     "ParentColor", "ParentCtl3D", "ParentFont",
+        "ParentShowHint", "PictureClosed", "PictureLeaf", "PictureOpen", "PopupMenu",   "ScrollBars",
+        "Style",          "ShowHint",      "TabOrder",    "TabStop",     "Visible"};
     std::vector<std::string> Names;
     for (auto& P : TCDirectoryOutline::StaticClassInfo().Props) Names.push_back(P.Name);
     EXPECT_EQ(Names, Expected);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -8,6 +12,7 @@
 #include "platform/classes/FormIO.h"
 #include "platform/classes/Registry.h"
 #include "platform/rtl/Resources.h"
+#include "platform/ui/Forms.h"
 #include "tests/support/Support.h"
 
 namespace {
@@ -33,17 +38,10 @@ TColor Inverse(TColor C) {
     return ~C & 0xFFFFFF;
 }
 
-// A grid whose first size computation has happened, as after its window reported its size.
-std::unique_ptr<TProbeGrid> NewGrid() {
-    auto G = std::make_unique<TProbeGrid>(nullptr);
-    G->Perform(WM_SIZE);
-    return G;
-}
+std::unique_ptr<TProbeGrid> NewGrid() { return std::make_unique<TProbeGrid>(nullptr); }
 
-void Resize(TCColorGrid& G, int W, int H) {
-    G.SetBounds(G.Left(), G.Top(), W, H);
-    G.Perform(WM_SIZE);
-}
+// The size notice that follows a new size snaps it.
+void Resize(TCColorGrid& G, int W, int H) { G.SetBounds(G.Left(), G.Top(), W, H); }
 
 uint16_t Press(TCColorGrid& G, uint16_t Key, TShiftState Shift = 0) {
     G.KeyDown(Key, Shift);
@@ -340,7 +338,6 @@ TEST(ColorGrid, RightDragFollowsThePointerBeyondTheEdges) {
     G->MouseMove(0, 60, 60);  // not pressed: nothing follows
     EXPECT_EQ(G->Selection(), 0);
     G->MouseDown(mbRight, 0, 10, 10);
-    EXPECT_TRUE(G->MouseCapture());
     EXPECT_EQ(Changes, 0);  // square 0 was already the background
     struct Step {
         int X, Y, Square;
@@ -357,7 +354,6 @@ TEST(ColorGrid, RightDragFollowsThePointerBeyondTheEdges) {
     }
     EXPECT_EQ(G->ForegroundIndex(), 0);
     G->MouseUp(mbRight, 0, 50, -1);
-    EXPECT_FALSE(G->MouseCapture());
     G->MouseMove(0, 60, 60);
     EXPECT_EQ(G->Selection(), 2);
     EXPECT_EQ(Changes, Expected);
@@ -379,8 +375,11 @@ TEST(ColorGrid, DragWithADisabledChoiceMovesOnlyTheSelection) {
 
 TEST(ColorGrid, ControlTooSmallForItsSquaresIgnoresPresses) {
     auto G = NewGrid();
+    // The constraints keep the width from snapping down to 0.
+    G->Constraints()->MinWidth = 10;
     G->SetGridOrdering(go16x1);
     Resize(*G, 10, 10);
+    EXPECT_EQ(G->Width(), 10);
     EXPECT_EQ(G->CellWidth(), 0);
     EXPECT_EQ(G->SquareFromPos(0, 0), -1);
     int Changes = 0;
@@ -643,6 +642,7 @@ TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
     std::vector<AnsiString> Names;
     for (auto& P : Info.Props) Names.push_back(P.Name);
     const std::vector<AnsiString> Order = {
+        "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint",
         "Anchors",           "ClickEnablesColor", "Constraints",  "Ctl3D",           "DragCursor",
         "DragMode",          "Enabled",           "GridOrdering", "ForegroundIndex", "BackgroundIndex",
         "ForegroundEnabled", "BackgroundEnabled", "Font",         "ParentCtl3D",     "ParentFont",
@@ -666,6 +666,10 @@ TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
     ReadComponentRes(&Host,
                      "object Host: THost\n"
                      "  object ColorGrid1: TCColorGrid\n"
+                     "    Left = 8\n"
+                     "    Top = 6\n"
+                     "    Width = 90\n"
+                     "    Height = 90\n"
                      "    ClickEnablesColor = True\n"
                      "    Ctl3D = False\n"
                      "    GridOrdering = go8x2\n"
@@ -687,6 +691,9 @@ TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
     EXPECT_FALSE(G.BackgroundEnabled());
     EXPECT_EQ(G.Selection(), 4);
     EXPECT_TRUE(G.TabStop());
+    EXPECT_EQ(G.BoundsRect(), Rect(8, 6, 8 + 88, 6 + 88));
+    EXPECT_EQ(G.CellWidth(), 11);
+    EXPECT_EQ(G.CellHeight(), 44);
     ASSERT_TRUE(G.OnChange);
     int Before = Host.Changes;
     G.SetForegroundIndex(1);
@@ -694,7 +701,7 @@ TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
     G.SetForegroundIndex(9);
 
     AnsiString Text = WriteProperties(&G, 0);
-    for (const char* Line : {"ClickEnablesColor = True", "Ctl3D = False", "GridOrdering = go8x2",
+    for (const char* Line : {"Width = 88", "ClickEnablesColor = True", "Ctl3D = False", "GridOrdering = go8x2",
                              "ForegroundIndex = 9", "BackgroundIndex = 12", "BackgroundEnabled = False",
                              "Selection = 4", "TabStop = True", "OnChange = GridChange"})
         EXPECT_NE(Text.find(Line), AnsiString::npos) << Line << " in\n" << Text;
@@ -705,4 +712,43 @@ TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
 
     TProbeGrid Fresh(nullptr);
     EXPECT_EQ(WriteProperties(&Fresh, 0).find("GridOrdering"), AnsiString::npos);
+}
+
+// The same input as it arrives from the window system.
+TEST(ColorGridQt, MouseAndKeysThroughTheWindow) {
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 200, 160);
+    auto* G = new TCColorGrid(&Form);
+    G->SetParent(&Form);
+    G->SetBounds(8, 8, 100, 100);
+    int Changes = 0;
+    G->OnChange = [&](TObject*) { ++Changes; };
+    Form.Show();
+    QWidget* W = nullptr;
+    for (QWidget* Top : QApplication::topLevelWidgets())
+        if (Top->isVisible())
+            for (QWidget* Child : Top->findChildren<QWidget*>())
+                if (Child->size() == QSize(100, 100) && Child->isVisible()) W = Child;
+    ASSERT_NE(W, nullptr);
+
+    QTest::mousePress(W, Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(G->MouseCapture());
+    QTest::mouseMove(W, QPoint(60, 80));
+    QTest::mouseRelease(W, Qt::RightButton, {}, QPoint(60, 80));
+    EXPECT_FALSE(G->MouseCapture());
+    EXPECT_EQ(G->Selection(), 14);
+    EXPECT_EQ(G->BackgroundIndex(), 14);
+    EXPECT_FALSE(G->Focused());
+    // With TabStop a click takes the focus, and the keys come to the grid.
+    G->SetTabStop(true);
+    QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(30, 5));
+    EXPECT_EQ(G->ForegroundIndex(), 1);
+    EXPECT_EQ(Changes, 2);
+    EXPECT_TRUE(G->Focused());
+
+    QTest::keyClick(W, Qt::Key_Down);
+    EXPECT_EQ(G->Selection(), 5);
+    QTest::keyClick(W, Qt::Key_B);
+    EXPECT_EQ(G->BackgroundIndex(), 5);
+    EXPECT_EQ(Changes, 3);
 }

@@ -22,7 +22,8 @@ void Put32(std::string& B, uint32_t V) {
 }
 
 // A BMP file written by hand: header, palette (blue, green, red, 0 per entry) and rows as given.
-std::string Bmp(int W, int H, int Bpp, const std::vector<uint32_t>& Palette, const std::vector<std::string>& Rows) {
+std::string Bmp(int W, int H, int Bpp, const std::vector<uint32_t>& Palette,
+                const std::vector<std::string>& Rows) {
     std::string Data;
     for (auto& R : Rows) Data += R;
     std::string B = "BM";
@@ -64,17 +65,30 @@ TEST(BitmapFile, LoadsEveryDepthBottomUpAndTopDown) {
         std::vector<TColor> Expected;  // row by row, top first
     } Rows[] = {
         // 3 x 2, rows stored bottom-up and padded to four bytes.
-        {"1 bit", Bmp(3, 2, 1, {clBlack, clWhite}, {Bytes({0xA0, 0, 0, 0}), Bytes({0x40, 0, 0, 0})}), 1,
+        {"1 bit",
+         Bmp(3, 2, 1, {clBlack, clWhite}, {Bytes({0xA0, 0, 0, 0}), Bytes({0x40, 0, 0, 0})}),
+         1,
          {clBlack, clWhite, clBlack, clWhite, clBlack, clWhite}},
-        {"4 bit", Bmp(3, 2, 4, {clBlack, clRed, clLime, clBlue}, {Bytes({0x12, 0x30, 0, 0}), Bytes({0x00, 0x10, 0, 0})}), 4,
+        {"4 bit",
+         Bmp(3, 2, 4, {clBlack, clRed, clLime, clBlue},
+             {Bytes({0x12, 0x30, 0, 0}), Bytes({0x00, 0x10, 0, 0})}),
+         4,
          {clBlack, clBlack, clRed, clRed, clLime, clBlue}},
-        {"8 bit", Bmp(3, 2, 8, {clBlack, clTeal, clYellow}, {Bytes({2, 2, 2, 0}), Bytes({0, 1, 2, 0})}), 8,
+        {"8 bit",
+         Bmp(3, 2, 8, {clBlack, clTeal, clYellow}, {Bytes({2, 2, 2, 0}), Bytes({0, 1, 2, 0})}),
+         8,
          {clBlack, clTeal, clYellow, clYellow, clYellow, clYellow}},
-        {"24 bit", Bmp(3, 2, 24, {}, {Bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0}),
-                                      Bytes({1, 2, 3, 255, 255, 255, 0, 0, 0, 0, 0, 0})}), 24,
+        {"24 bit",
+         Bmp(3, 2, 24, {},
+             {Bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0}),
+              Bytes({1, 2, 3, 255, 255, 255, 0, 0, 0, 0, 0, 0})}),
+         24,
          {RGB(3, 2, 1), clWhite, clBlack, clRed, clLime, clBlue}},
-        {"32 bit", Bmp(3, 2, 32, {}, {Bytes({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}),
-                                      Bytes({9, 8, 7, 0, 255, 255, 255, 0, 0, 0, 0, 0})}), 32,
+        {"32 bit",
+         Bmp(3, 2, 32, {},
+             {Bytes({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}),
+              Bytes({9, 8, 7, 0, 255, 255, 255, 0, 0, 0, 0, 0})}),
+         32,
          {RGB(7, 8, 9), clWhite, clBlack, clRed, clLime, clBlue}},
     };
     for (auto& R : Rows) {
@@ -83,7 +97,8 @@ TEST(BitmapFile, LoadsEveryDepthBottomUpAndTopDown) {
         ASSERT_EQ(B.Width(), 3) << R.Name;
         ASSERT_EQ(B.Height(), 2) << R.Name;
         EXPECT_EQ(B.FileBitsPerPixel(), R.Bpp) << R.Name;
-        for (int I = 0; I < 6; ++I) EXPECT_EQ(B.Pixel(I % 3, I / 3), R.Expected[I]) << R.Name << " pixel " << I;
+        for (int I = 0; I < 6; ++I)
+            EXPECT_EQ(B.Pixel(I % 3, I / 3), R.Expected[I]) << R.Name << " pixel " << I;
     }
     // A negative height stores the rows top-down.
     std::string TopDown = Bmp(1, 2, 24, {}, {Bytes({0, 0, 255, 0}), Bytes({255, 0, 0, 0})});
@@ -97,18 +112,20 @@ TEST(BitmapFile, LoadsEveryDepthBottomUpAndTopDown) {
 
 TEST(BitmapFile, RefusesMalformedFilesWithoutTouchingThePicture) {
     std::string Good = Bmp(2, 2, 8, {clBlack, clWhite}, {Bytes({0, 1, 0, 0}), Bytes({1, 0, 0, 0})});
-    auto With = [&](size_t At, std::string Patch) { return Good.substr(0, At) + Patch + Good.substr(At + Patch.size()); };
+    auto With = [&](size_t At, std::string Patch) {
+        return Good.substr(0, At) + Patch + Good.substr(At + Patch.size());
+    };
     const std::string Bad[] = {
         "",
         "BM",
         "XX" + Good.substr(2),
-        Good.substr(0, Good.size() - 1),   // pixel data cut short
-        With(28, Bytes({16, 0})),          // 16 bits per pixel
-        With(30, Bytes({1, 0, 0, 0})),     // run-length compressed
-        With(18, Bytes({0, 0, 0, 0})),     // no width
-        With(18, Bytes({0, 0, 0, 0x7F})),  // absurd width
-        With(46, Bytes({0, 2, 0, 0})),     // palette of 512 entries
-        With(Good.size() - 8, Bytes({5})),  // colour index outside the 2-entry palette
+        Good.substr(0, Good.size() - 1),      // pixel data cut short
+        With(28, Bytes({16, 0})),             // 16 bits per pixel
+        With(30, Bytes({1, 0, 0, 0})),        // run-length compressed
+        With(18, Bytes({0, 0, 0, 0})),        // no width
+        With(18, Bytes({0, 0, 0, 0x7F})),     // absurd width
+        With(46, Bytes({0, 2, 0, 0})),        // palette of 512 entries
+        With(Good.size() - 8, Bytes({5})),    // colour index outside the 2-entry palette
         With(10, Bytes({0xFF, 0xFF, 0, 0})),  // pixel data beyond the end
     };
     for (size_t I = 0; I < std::size(Bad); ++I) {
@@ -187,10 +204,18 @@ TEST(BitmapSize, KeepsThePixelsThatFitAndAddsWhite) {
 TEST(Colors, SystemColoursResolveToTheClassicTable) {
     struct Row {
         TColor System, Plain;
-    } Rows[] = {{clBtnFace, RGB(192, 192, 192)},  {clBtnShadow, RGB(128, 128, 128)}, {clBtnHighlight, clWhite},
-                {clWindow, clWhite},              {clWindowText, clBlack},          {clWindowFrame, clBlack},
-                {clHighlight, RGB(0, 0, 128)},    {clHighlightText, clWhite},       {clBtnText, clBlack},
-                {clGrayText, RGB(128, 128, 128)}, {clBlue, clBlue},                 {RGB(1, 2, 3), RGB(1, 2, 3)}};
+    } Rows[] = {{clBtnFace, RGB(192, 192, 192)},
+                {clBtnShadow, RGB(128, 128, 128)},
+                {clBtnHighlight, clWhite},
+                {clWindow, clWhite},
+                {clWindowText, clBlack},
+                {clWindowFrame, clBlack},
+                {clHighlight, RGB(0, 0, 128)},
+                {clHighlightText, clWhite},
+                {clBtnText, clBlack},
+                {clGrayText, RGB(128, 128, 128)},
+                {clBlue, clBlue},
+                {RGB(1, 2, 3), RGB(1, 2, 3)}};
     for (auto& R : Rows) EXPECT_EQ(ColorToRGB(R.System), R.Plain) << std::hex << R.System;
     EXPECT_EQ(ColorToPixel(clBlue), 0xFF0000FFu);
     EXPECT_EQ(PixelToColor(0xFF0000FFu), clBlue);
@@ -235,12 +260,20 @@ TEST(GraphicsObjects, SettersNotifyOnlyRealChanges) {
     TBrush Brush;
     TFont Font;
     int N = 0;
-    for (TGraphicsObject* O : std::initializer_list<TGraphicsObject*>{&Pen, &Brush, &Font}) O->OnChange = [&] { ++N; };
+    for (TGraphicsObject* O : std::initializer_list<TGraphicsObject*>{&Pen, &Brush, &Font})
+        O->OnChange = [&] { ++N; };
     const std::vector<std::function<void()>> Steps = {
-        [&] { Pen.SetColor(clRed); },   [&] { Pen.SetWidth(2); },         [&] { Pen.SetMode(pmNot); },
-        [&] { Brush.SetColor(clRed); }, [&] { Brush.SetStyle(bsClear); }, [&] { Font.SetColor(clRed); },
-        [&] { Font.SetHeight(-12); },   [&] { Font.SetName("굴림체"); },  [&] { Font.SetCharset(HANGEUL_CHARSET); },
-        [&] { Font.SetStyle(fsBold | fsItalic); }, [&] { Font.SetSize(12); },
+        [&] { Pen.SetColor(clRed); },
+        [&] { Pen.SetWidth(2); },
+        [&] { Pen.SetMode(pmNot); },
+        [&] { Brush.SetColor(clRed); },
+        [&] { Brush.SetStyle(bsClear); },
+        [&] { Font.SetColor(clRed); },
+        [&] { Font.SetHeight(-12); },
+        [&] { Font.SetName("굴림체"); },
+        [&] { Font.SetCharset(HANGEUL_CHARSET); },
+        [&] { Font.SetStyle(fsBold | fsItalic); },
+        [&] { Font.SetSize(12); },
     };
     for (size_t I = 0; I < Steps.size(); ++I) {
         N = 0;
@@ -282,7 +315,7 @@ class TDrawingHost : public TComponent {
     TPen* Pen() const { return FPen.get(); }
     TBrush* Brush() const { return FBrush.get(); }
 
-private:
+  private:
     std::unique_ptr<TFont> FFont = std::make_unique<TFont>();
     std::unique_ptr<TPen> FPen = std::make_unique<TPen>();
     std::unique_ptr<TBrush> FBrush = std::make_unique<TBrush>();
@@ -322,9 +355,14 @@ TEST(GraphicsObjects, FontPenAndBrushReadFromAndWriteToFormDescriptions) {
     EXPECT_EQ(Host.Brush()->Style(), bsClear);
 
     const AnsiString Written = WriteProperties(&Host, 0);
-    const char* InOrder[] = {"Font.Charset = HANGEUL_CHARSET", "Font.Color = clBtnText", "Font.Height = -12",
-                             "Font.Name = '굴림체'", "Font.Style = [fsBold, fsUnderline]", "Pen.Mode = pmNot",
-                             "Brush.Color = clBtnFace", "Brush.Style = bsClear"};
+    const char* InOrder[] = {"Font.Charset = HANGEUL_CHARSET",
+                             "Font.Color = clBtnText",
+                             "Font.Height = -12",
+                             "Font.Name = '굴림체'",
+                             "Font.Style = [fsBold, fsUnderline]",
+                             "Pen.Mode = pmNot",
+                             "Brush.Color = clBtnFace",
+                             "Brush.Style = bsClear"};
     size_t At = 0;
     for (const char* Line : InOrder) {
         size_t Found = Written.find(Line, At);

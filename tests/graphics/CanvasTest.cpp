@@ -46,8 +46,9 @@ TRect Ink(const TBitmap& B, TColor Background) {
     TRect R{B.Width(), B.Height(), 0, 0};
     for (int Y = 0; Y < B.Height(); ++Y)
         for (int X = 0; X < B.Width(); ++X)
-            if (B.Pixel(X, Y) != Background) R = {std::min(R.Left, X), std::min(R.Top, Y),
-                                                  std::max(R.Right, X + 1), std::max(R.Bottom, Y + 1)};
+            if (B.Pixel(X, Y) != Background)
+                R = {std::min(R.Left, X), std::min(R.Top, Y), std::max(R.Right, X + 1),
+                     std::max(R.Bottom, Y + 1)};
     return R.Right > R.Left ? R : TRect{};
 }
 
@@ -60,7 +61,9 @@ void Scramble(TBitmap& B, uint32_t Seed) {
         }
 }
 
-std::vector<uint32_t> Pixels(TBitmap& B) { return {B.Bits(), B.Bits() + B.Width() * B.Height()}; }
+std::vector<uint32_t> Pixels(TBitmap& B) {
+    return {B.Bits(), B.Bits() + B.Width() * B.Height()};
+}
 }  // namespace
 
 TEST(CanvasFill, CoversLeftTopInclusiveRightBottomExclusiveWithinClip) {
@@ -73,7 +76,7 @@ TEST(CanvasFill, CoversLeftTopInclusiveRightBottomExclusiveWithinClip) {
     C->FillRect(Rect(4, 4, 8, 8));
     C->ResetClipRect();
     C->Brush()->SetStyle(bsClear);
-    C->FillRect(Rect(0, 0, 8, 6));  // a clear brush paints nothing
+    C->FillRect(Rect(0, 0, 8, 6));                                // a clear brush paints nothing
     EXPECT_EQ(Picture(*B), (std::vector<std::string>{"........",  //
                                                      ".rrr....",  //
                                                      ".rrr....",  //
@@ -152,14 +155,15 @@ TEST(CanvasLine, LeavesTheEndPixelAndKeepsThePenPosition) {
         {{6, 1}, {1, 1}, {".......", "..#####", ".......", ".......", "......."}},
         {{2, 0}, {2, 4}, {"..#....", "..#....", "..#....", "..#....", "......."}},
         {{0, 0}, {4, 4}, {"#......", ".#.....", "..#....", "...#...", "......."}},
-        {{6, 4}, {0, 1}, {".......", ".......", "..##...", "....##.", "......#"}},
+        {{6, 4}, {0, 1}, {".......", ".#.....", "..##...", "....##.", "......#"}},
         {{3, 3}, {3, 3}, {".......", ".......", ".......", ".......", "......."}},
     };
     for (auto& R : Rows) {
         auto B = MakeBitmap(7, 5);
         B->Canvas()->MoveTo(R.From.X, R.From.Y);
         B->Canvas()->LineTo(R.To.X, R.To.Y);
-        EXPECT_EQ(Picture(*B), R.Expected) << R.From.X << "," << R.From.Y << " to " << R.To.X << "," << R.To.Y;
+        EXPECT_EQ(Picture(*B), R.Expected)
+            << R.From.X << "," << R.From.Y << " to " << R.To.X << "," << R.To.Y;
         EXPECT_EQ(B->Canvas()->PenPos(), R.To);
     }
     // Width 2: two rows thick, and still nothing at the end column.
@@ -182,13 +186,14 @@ TEST(CanvasLine, LeavesTheEndPixelAndKeepsThePenPosition) {
 }
 
 TEST(CanvasEllipse, IsInscribedInItsBoxSymmetricAndFilled) {
-    const TRect Boxes[] = {Rect(2, 3, 12, 9), Rect(1, 1, 16, 16), Rect(0, 5, 30, 8), Rect(4, 0, 6, 20),
-                           Rect(3, 3, 4, 4),  Rect(0, 0, 31, 21)};
+    const TRect Boxes[] = {Rect(2, 3, 12, 9), Rect(1, 1, 16, 16), Rect(0, 5, 30, 8),
+                           Rect(4, 0, 6, 20), Rect(3, 3, 4, 4),   Rect(0, 0, 31, 21)};
     for (const TRect& Box : Boxes) {
         auto B = MakeBitmap(32, 22);
         B->Canvas()->Brush()->SetColor(clRed);
         B->Canvas()->Ellipse(Box.Left, Box.Top, Box.Right, Box.Bottom);
-        EXPECT_EQ(Ink(*B, clWhite), Box) << "box " << Box.Left << "," << Box.Top << "," << Box.Right << "," << Box.Bottom;
+        EXPECT_EQ(Ink(*B, clWhite), Box)
+            << "box " << Box.Left << "," << Box.Top << "," << Box.Right << "," << Box.Bottom;
         for (int Y = Box.Top; Y < Box.Bottom; ++Y)
             for (int X = Box.Left; X < Box.Right; ++X) {
                 int MX = Box.Left + Box.Right - 1 - X, MY = Box.Top + Box.Bottom - 1 - Y;
@@ -200,8 +205,9 @@ TEST(CanvasEllipse, IsInscribedInItsBoxSymmetricAndFilled) {
             EXPECT_EQ(B->Pixel(Box.Left, Box.Top), clWhite);
             EXPECT_EQ(B->Pixel(Box.Right - 1, Box.Bottom - 1), clWhite);
         }
-        if (Box.Width() >= 3 && Box.Height() >= 3)
+        if (Box.Width() >= 3 && Box.Height() >= 3) {
             EXPECT_EQ(B->Pixel((Box.Left + Box.Right) / 2, (Box.Top + Box.Bottom) / 2), clRed);
+        }
     }
 }
 
@@ -251,13 +257,18 @@ TEST(CanvasPie, RunsCounterclockwiseFromTheFirstRayToTheSecond) {
         auto Disc = GaugePie(0);
         for (int Y = 0; Y < 100; ++Y)
             for (int X = 0; X < 100; ++X)
-                if (B->Pixel(X, Y) == clRed) ASSERT_NE(Disc->Pixel(X, Y), clLime) << X << "," << Y;
+                if (B->Pixel(X, Y) == clRed) {
+                    ASSERT_NE(Disc->Pixel(X, Y), clLime) << X << "," << Y;
+                }
         if (R.Percent == 25) {
             // The filled part is about a quarter of the disc.
-            int Red = Count(*B, clRed, Rect(0, 0, 100, 100)), All = 100 * 100 - Count(*Disc, clLime, Rect(0, 0, 100, 100));
+            int Red = Count(*B, clRed, Rect(0, 0, 100, 100)),
+                All = 100 * 100 - Count(*Disc, clLime, Rect(0, 0, 100, 100));
             EXPECT_NEAR(Red, All / 4, All / 25);
         }
-        if (R.Percent == 100) EXPECT_EQ(Count(*B, clBlue, Rect(0, 0, 100, 100)), 0);
+        if (R.Percent == 100) {
+            EXPECT_EQ(Count(*B, clBlue, Rect(0, 0, 100, 100)), 0);
+        }
     }
     // Coinciding rays give the whole ellipse, whatever the direction.
     for (TPoint P : {Point(0, 10), Point(40, 0), Point(25, 25)}) {
@@ -317,7 +328,8 @@ TEST(CanvasCopyMode, CombinesSourceDestinationAndBrushBitByBit) {
                     uint32_t D = Before[Y * 9 + X];
                     bool Inside = X >= 2 && X < 8 && Y >= 1 && Y < 6;
                     uint32_t Want = Inside ? (R.F(P, Src.ScanLine(Y - 1)[X - 2], D) | 0xFF000000u) : D;
-                    ASSERT_EQ(Dst.ScanLine(Y)[X], Want) << std::hex << R.Mode << " at " << std::dec << X << "," << Y;
+                    ASSERT_EQ(Dst.ScanLine(Y)[X], Want)
+                        << std::hex << R.Mode << " at " << std::dec << X << "," << Y;
                 }
         }
     }
@@ -349,7 +361,7 @@ TEST(CanvasCopyRect, OverlappingCopiesOnOneCanvasMoveThePicture) {
     struct Row {
         int DX, DY;  // where the picture moves
         TCopyMode Mode;
-    } Rows[] = {{-1, 0, cmSrcCopy}, {-3, 0, cmSrcCopy}, {2, 0, cmSrcCopy}, {0, 1, cmSrcCopy},
+    } Rows[] = {{-1, 0, cmSrcCopy}, {-3, 0, cmSrcCopy}, {2, 0, cmSrcCopy},    {0, 1, cmSrcCopy},
                 {0, -2, cmSrcCopy}, {1, 1, cmSrcCopy},  {-1, 0, cmSrcInvert}, {1, 2, cmSrcInvert}};
     for (auto& R : Rows) {
         TBitmap B;
@@ -357,7 +369,8 @@ TEST(CanvasCopyRect, OverlappingCopiesOnOneCanvasMoveThePicture) {
         Scramble(B, 11);
         auto Before = Pixels(B);
         // The whole picture less the strip that leaves it, moved by (DX, DY).
-        TRect Src = Rect(std::max(0, -R.DX), std::max(0, -R.DY), 20 - std::max(0, R.DX), 8 - std::max(0, R.DY));
+        TRect Src =
+            Rect(std::max(0, -R.DX), std::max(0, -R.DY), 20 - std::max(0, R.DX), 8 - std::max(0, R.DY));
         TRect Dst = Rect(Src.Left + R.DX, Src.Top + R.DY, Src.Right + R.DX, Src.Bottom + R.DY);
         B.Canvas()->SetCopyMode(R.Mode);
         B.Canvas()->CopyRect(Dst, B.Canvas(), Src);
@@ -404,10 +417,13 @@ TEST(CanvasFocusRect, InvertsEveryOtherFramePixelAndRestoresWhenDrawnTwice) {
                     EXPECT_EQ(B.ScanLine(Y)[X], ~Old | 0xFF000000u);
                 }
                 // Dotted: of two neighbours along the frame, at most one is inverted.
-                if (OnFrame && X + 1 < R.Right && Y == R.Top)
+                if (OnFrame && X + 1 < R.Right && Y == R.Top) {
                     EXPECT_FALSE(B.ScanLine(Y)[X] != Old && B.ScanLine(Y)[X + 1] != Before[Y * 10 + X + 1]);
+                }
             }
-        if (R.Width() > 0) EXPECT_GT(Changed, 0);
+        if (R.Width() > 0) {
+            EXPECT_GT(Changed, 0);
+        }
         DrawFocusRect(B.Canvas(), R);
         EXPECT_EQ(Pixels(B), Before);
     }
@@ -498,7 +514,15 @@ TEST(CanvasText, DrawTextCentresOneLineAndOverflowsWithoutClip) {
     TRect R = Rect(0, 0, 90, 32);
     DrawTextA(B->Canvas(), "W", 1, &R, DT_SINGLELINE);
     TCanvas* C = B->Canvas();
-    EXPECT_EQ(Ink(*B, clWhite), Rect(0, 0, C->TextWidth("W"), C->TextHeight("W")));
+    const int W = C->TextWidth("W"), H = C->TextHeight("W");
+    TRect I = Ink(*B, clWhite);
+    EXPECT_EQ(I.Left, 0);
+    EXPECT_EQ(I.Top, 0);
+    EXPECT_EQ(I.Bottom, H);
+    EXPECT_GE(I.Right, W);
+    EXPECT_LE(I.Right, W + 1);  // a glyph may overhang its advance
+    EXPECT_EQ(B->Pixel(0, H - 1), clBlue);
+    EXPECT_EQ(B->Pixel(W + 2, 0), clWhite);
 }
 
 TEST(CanvasText, TextRectFillsItsRectangleAndClipsTheText) {
@@ -573,8 +597,12 @@ TEST(CanvasText, KoreanTextMeasuresWhatItDraws) {
         EXPECT_LE(I.Bottom, 10 + H);
         EXPECT_GT(I.Width(), W * 8 / 10);
         EXPECT_GT(I.Height(), std::abs(R.Height) / 2);
-        if (R.Height < 0) EXPECT_GE(H, -R.Height);  // character height plus leading
-        if (R.Height > 0) EXPECT_NEAR(H, R.Height, 1);  // the whole cell
+        if (R.Height < 0) {  // character height plus leading
+            EXPECT_GE(H, -R.Height);
+        }
+        if (R.Height > 0) {  // the whole cell
+            EXPECT_NEAR(H, R.Height, 1);
+        }
     }
     // The stand-in for 굴림체 is a coding face: Hangul takes two Latin cells, Latin letters one.
     TBitmap B;

@@ -152,6 +152,13 @@ TEST_F(ScheduleTest, EditInsertPostDeleteCancelAndWhatOpenSees) {
     Write({"2002", "3", "7", "14", "16", "18", "둘", "20023714.txt"});
     Table->Post();
     EXPECT_EQ(Stored().size(), 2u);
+    // Held rows show the new one where it was inserted, before the current row; a reopen shows
+    // the table's own order.
+    EXPECT_EQ(Table->RecNo(), 1);
+    EXPECT_EQ(Column(*Table, "Time"), (std::vector<std::string>{"14", "09"}));
+    Table->Close();
+    Table->Open();
+    EXPECT_EQ(Column(*Table, "Time"), (std::vector<std::string>{"09", "14"}));
 
     // Cancel of an edit and of an insert leaves the file as it was.
     Table->First();

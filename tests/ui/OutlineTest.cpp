@@ -9,7 +9,7 @@ namespace {
 
 // Lists children the first time an item opens, as a lazy tree does, and records what Expand saw.
 class LazyOutline : public TCustomOutline {
-public:
+  public:
     using TCustomOutline::TCustomOutline;
     std::vector<std::pair<int, bool>> ExpandCalls;  // index, expanded state seen inside Expand
     void Expand(int Index) override {
@@ -31,7 +31,7 @@ std::vector<std::string> Texts(const TCustomOutline& O) {
 }
 
 class OutlineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         O.SetBounds(0, 0, 200, 100);
         O.OnClick = [this](TObject*) { ++Clicks; };
@@ -143,9 +143,9 @@ TEST_F(OutlineTest, KeysMoveTheSelectionAndOpenAndClose) {
     };
     // Rows: x, (x.1, x.2 once x is open), y.
     const Step Steps[] = {
-        {VK_DOWN, 1, 1},   {VK_DOWN, 2, 2},  {VK_DOWN, 2, 2},  {VK_UP, 1, 3},   {VK_RIGHT, 1, 3},
-        {VK_RIGHT, 2, 4},  {VK_END, 4, 5},   {VK_HOME, 1, 6},  {VK_NEXT, 4, 7}, {VK_LEFT, 4, 7},
-        {VK_PRIOR, 1, 8},  {VK_LEFT, 1, 8},  {VK_DOWN, 4, 9},
+        {VK_DOWN, 1, 1},  {VK_DOWN, 2, 2}, {VK_DOWN, 2, 2}, {VK_UP, 1, 3},   {VK_RIGHT, 1, 3},
+        {VK_RIGHT, 2, 4}, {VK_END, 4, 5},  {VK_HOME, 1, 6}, {VK_NEXT, 4, 7}, {VK_LEFT, 4, 7},
+        {VK_PRIOR, 1, 8}, {VK_LEFT, 1, 8}, {VK_DOWN, 4, 9},
     };
     for (const Step& S : Steps) {
         uint16_t K = S.Key;
@@ -247,8 +247,8 @@ TEST_F(OutlineTest, PaintsLinesPicturesAndTheSelection) {
 
 TEST_F(OutlineTest, OffersItsPropertiesToDescendantsOnly) {
     const TClassInfo& Info = TCustomOutline::StaticClassInfo();
-    for (const char* Name : {"ItemHeight", "Options", "PictureClosed", "PictureLeaf", "PictureOpen", "ScrollBars",
-                             "Style", "BorderStyle", "OnExpand", "OnCollapse", "OnDrawItem"}) {
+    for (const char* Name : {"ItemHeight", "Options", "PictureClosed", "PictureLeaf", "PictureOpen",
+                             "ScrollBars", "Style", "BorderStyle", "OnExpand", "OnCollapse", "OnDrawItem"}) {
         EXPECT_TRUE(Info.Catalogue.count(Name)) << Name;
         for (auto& P : Info.Props) EXPECT_NE(P.Name, Name);
     }

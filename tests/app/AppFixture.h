@@ -1,0 +1,94 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "platform/rtl/Cp949.h"
+#include "platform/rtl/Dates.h"
+#include "platform/ui/TestDriver.h"
+#include "tests/support/Support.h"
+
+// The three forms created as at start-up, on a fixed date, over a private data folder; the main
+// window shown and activated as Run shows it.
+class AppTest : public ::testing::Test {
+protected:
+    void Start(int Year, int Month, int Day) {
+        SetDateClock([=] { return EncodeDate(Year, Month, Day) + 0.4; });
+        ShortDayNames = {"일", "월", "화", "수", "목", "금", "토"};
+        Application->Initialize();
+        Application->CreateForm(Form1);
+        Application->CreateForm(Form2);
+        Application->CreateForm(DataModule3);
+        Form1->Show();
+        TestDriver::ProcessEvents();
+    }
+    void TearDown() override {
+        Application->Reset();
+        Form1 = nullptr;
+        Form2 = nullptr;
+        DataModule3 = nullptr;
+        SetDateClock({});
+    }
+
+    std::string MemoPath(const std::string& Name) const { return Home.Path() + "/agendix/drive_c/Temp/" + Name; }
+    // The memo file's text, decoded.
+    std::string Memo(const std::string& Name) const { return Cp949ToUtf8(ReadFile(MemoPath(Name))); }
+
+    // Every stored row, all eight fields joined by '|', in storage order.
+    std::vector<std::string> Rows() {
+        TQuery Q(nullptr);
+        Q.SetDatabaseName("BCDEMOS");
+        Q.SQL()->Add(
+            "SELECT \"Year\", \"Month\", \"Day\", \"Time\", \"StartTime\", \"EndTime\", \"TiTle\", \"MemoFile\" "
+            "FROM \"Agendix.DB\" ORDER BY rowid");
+        Q.Open();
+        std::vector<std::string> Out;
+        for (; !Q.Eof(); Q.Next()) {
+            std::string R;
+            for (int I = 0; I < Q.Fields()->Count(); ++I) R += (I ? "|" : "") + Q.Fields()->Fields(I)->AsString();
+            Out.push_back(R);
+        }
+        return Out;
+    }
+
+    // A row stored by hand, as another program could have written it.
+    void StoreRow(const std::vector<std::string>& F) {
+        TQuery Q(nullptr);
+        Q.SetDatabaseName("BCDEMOS");
+        Q.SQL()->Add(
+            "INSERT INTO \"Agendix.DB\" (\"Year\", \"Month\", \"Day\", \"Time\", \"StartTime\", \"EndTime\", "
+            "\"TiTle\", \"MemoFile\") VALUES (:A, :B, :C, :D, :E, :F, :G, :H)");
+        const char* Names[] = {"A", "B", "C", "D", "E", "F", "G", "H"};
+        for (int I = 0; I < 8; ++I) Q.ParamByName(Names[I])->SetAsString(F[I]);
+        Q.ExecSQL();
+    }
+
+    // Clicks a timetable row and runs Action inside the dialog it opens.
+    void OpenRow(TLabel* Row, std::function<void(TForm2*)> Action) {
+        TestDriver::TModalActions Modal({[&](TForm* F) { Action(static_cast<TForm2*>(F)); }});
+        TestDriver::Click(Row);
+        TestDriver::ProcessEvents();
+        EXPECT_EQ(Modal.Ran(), 1) << "the dialog did not open";
+    }
+
+    // Creates an entry through the dialog from a row.
+    void CreateEntry(TLabel* Row, const AnsiString& Title, const std::vector<AnsiString>& MemoLines = {}) {
+        OpenRow(Row, [&](TForm2* D) {
+            D->Edt_Title->SetText(Title);
+            D->Memo1->Lines()->Clear();
+            for (auto& L : MemoLines) D->Memo1->Lines()->Add(L);
+            TestDriver::Click(D->Btn_Confirm);
+        });
+    }
+
+    std::vector<std::string> Captions() const {
+        std::vector<std::string> C;
+        for (int K = 0; K < 16; ++K) C.push_back(Form1->EntryLabel(K)->Caption());
+        return C;
+    }
+
+    PrivateDataHome Home;
+};

@@ -1,0 +1,159 @@
+#include "tests/app/AppFixture.h"
+
+TEST_F(AppTest, StartsOnTodayWithCaptionsStringsAndSpinner) {
+    SetDateClock([] { return EncodeDate(2003, 3, 5); });
+    Application->Initialize();
+    Application->CreateForm(Form1);
+    Application->CreateForm(Form2);
+    Application->CreateForm(DataModule3);
+    // Nothing is queried before the first activation.
+    EXPECT_EQ(Form1->Str_CurrYear + Form1->Str_CurrMonth + Form1->Str_CurrDay + Form1->Str_CurrTime, "");
+    EXPECT_EQ(Captions(), std::vector<std::string>(16, " "));
+    Form1->Show();
+    TestDriver::ProcessEvents();
+
+    EXPECT_EQ(Form1->Caption(), "나의 일정관리");
+    EXPECT_EQ(Form1->Str_CurrYear, "2003");
+    EXPECT_EQ(Form1->Str_CurrMonth, "3");
+    EXPECT_EQ(Form1->Str_CurrDay, "5");
+    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "3 월 5 일 일정");
+    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2003 년 3 월");
+    EXPECT_EQ(Form1->Pan_NextMonth->Caption(), "2003 년 4 월");
+    EXPECT_EQ(Form1->UpDown1->Position(), 3);
+    EXPECT_EQ(Form1->Cal_NextMonth->GetDateElement(3), 5);
+    EXPECT_EQ(Captions(), std::vector<std::string>(16, " "));
+    EXPECT_EQ(Form1->Label1->Caption(), "06:00");
+    EXPECT_EQ(Form1->Label16->Caption(), "21:00");
+    EXPECT_EQ(Form1->Lbl_09->Tag(), 6);
+    EXPECT_EQ(Form1->DBGrid1->Columns()->Count(), 4);
+}
+
+TEST_F(AppTest, SpinnerStepsBothCalendarsAcrossTheYear) {
+    Start(2002, 12, 15);
+    Form1->UpDown1->Click(btNext);
+    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2003 년 1 월");
+    EXPECT_EQ(Form1->Pan_NextMonth->Caption(), "2003 년 2 월");
+    EXPECT_EQ(DataModule3->Query1->ParamByName("CurYear")->AsString(), "2003");
+    EXPECT_EQ(DataModule3->Query1->ParamByName("CurMonth")->AsString(), "1");
+    EXPECT_EQ(Form1->Str_CurrYear + "-" + Form1->Str_CurrMonth + "-" + Form1->Str_CurrDay, "2003-1-15");
+    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "1 월 15 일 일정");
+    EXPECT_EQ(Form1->UpDown1->Position(), 13);
+    Form1->UpDown1->Click(btPrev);
+    Form1->UpDown1->Click(btPrev);
+    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2002 년 11 월");
+    EXPECT_EQ(Form1->Pan_NextMonth->Caption(), "2002 년 12 월");
+}
+
+TEST_F(AppTest, SpinnerStopsAtItsLimits) {
+    Start(2003, 3, 5);
+    for (int I = 0; I < 5; ++I) Form1->UpDown1->Click(btPrev);
+    EXPECT_EQ(Form1->UpDown1->Position(), 0);
+    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2002 년 12 월");  // three steps back, no more
+    for (int I = 0; I < 101; ++I) Form1->UpDown1->Click(btNext);
+    EXPECT_EQ(Form1->UpDown1->Position(), 100);
+    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2011 년 4 월");  // 100 steps forward from December 2002
+}
+
+TEST_F(AppTest, TheLastDayOfTheMonthIsClampedInBothCalendars) {
+    Start(2003, 1, 31);
+    EXPECT_EQ(Form1->Cal_NextMonth->GetDateElement(2), 2);
+    EXPECT_EQ(Form1->Cal_NextMonth->GetDateElement(3), 28);
+    Form1->UpDown1->Click(btNext);
+    EXPECT_EQ(Form1->Cal_CurrMonth->GetDateElement(3), 28);
+    EXPECT_EQ(Form1->Cal_NextMonth->GetDateElement(2), 3);
+    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "2 월 28 일 일정");
+}
+
+TEST_F(AppTest, MonthSummaryListsDaysInTextOrderWithTheirMessages) {
+    Start(2003, 3, 3);
+    for (auto [Day, Time] : {std::pair{"1", "09"}, {"10", "09"}, {"2", "09"}, {"2", "10"}, {"7", "11"}})
+        StoreRow({"2003", "3", Day, Time, "6", "8", std::string("day ") + Day, ""});
+    StoreRow({"2003", "03", "7", "09", "6", "8", "leading zero", ""});
+    StoreRow({"2003", "4", "7", "09", "6", "8", "other month", ""});
+    StoreRow({"2002", "3", "7", "09", "6", "8", "other year", ""});
+    Form1->Qry_SchCount(Form1);
+    TQuery* Q = DataModule3->Query1;
+    std::vector<std::string> Days, Msgs;
+    for (Q->First(); !Q->Eof(); Q->Next()) {
+        Days.push_back(Q->FieldByName("Day")->AsString());
+        Msgs.push_back(Q->FieldByName("Msg")->AsString());
+    }
+    EXPECT_EQ(Days, (std::vector<std::string>{"1", "10", "2", "7"}));
+    EXPECT_EQ(Msgs[2], "총 2 건의 일정이 있습니다.");
+    EXPECT_EQ(Msgs[3], "총 1 건의 일정이 있습니다.");
+
+    // A click on day 7's row selects it; the summary is queried again and stands on its first row.
+    Q->First();
+    Q->Next();
+    Q->Next();
+    Q->Next();
+    Form1->DBGrid1CellClick(nullptr);
+    EXPECT_EQ(Form1->Cal_CurrMonth->GetDateElement(3), 7);
+    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "3 월 7 일 일정");
+    EXPECT_EQ(Form1->Lbl_11->Caption(), "day 7");
+    EXPECT_EQ(Form1->Lbl_09->Caption(), " ");  // the row of month "03" is not this day's
+    EXPECT_EQ(Q->RecNo(), 1);
+
+    // In a month without entries the grid has no rows and a click changes nothing.
+    Form1->UpDown1->Click(btNext);
+    Form1->UpDown1->Click(btNext);
+    EXPECT_TRUE(DataModule3->Query1->IsEmpty());
+    Form1->DBGrid1CellClick(nullptr);
+    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "5 월 7 일 일정");
+}
+
+TEST_F(AppTest, AClickOnTheGridRowSelectsThatDay) {
+    Start(2003, 3, 3);
+    StoreRow({"2003", "3", "3", "08", "4", "6", "third", ""});
+    StoreRow({"2003", "3", "7", "08", "4", "6", "seventh", ""});
+    Form1->Qry_SchCount(Form1);
+    EXPECT_EQ(Form1->Lbl_08->Caption(), "third");
+    TDBGrid* G = Form1->DBGrid1;
+    TRect Second = G->CellRect(1, 2);
+    TestDriver::ClickAt(G, Second.Left + 3, Second.Top + 3);
+    TestDriver::ProcessEvents();
+    EXPECT_EQ(Form1->Str_CurrDay, "7");
+    EXPECT_EQ(Form1->Lbl_08->Caption(), "seventh");
+}
+
+TEST_F(AppTest, RowsStoredByHandWithOddHours) {
+    Start(2003, 3, 5);
+    StoreRow({"2003", "3", "5", "9", "6", "8", "nine", "nine.txt"});
+    StoreRow({"2003", "3", "5", "05", "6", "8", "five", ""});
+    StoreRow({"2003", "3", "5", "12", "-1", "-1", "noon", ""});
+    Form1->Qry_SchCount(Form1);
+    auto C = Captions();
+    EXPECT_EQ(C[3], "nine");  // "9" reads as hour 9
+    EXPECT_EQ(C[6], "noon");
+    EXPECT_EQ(std::count(C.begin(), C.end(), " "), 14);  // "05" shows nowhere
+    // No row has Time "09" exactly: the search ends on the day's last row, which fills the dialog.
+    OpenRow(Form1->Lbl_09, [](TForm2* D) {
+        EXPECT_EQ(D->Edt_Title->Text(), "noon");
+        EXPECT_EQ(D->Cbo_Start->ItemIndex(), -1);
+        EXPECT_EQ(D->Cbo_End->ItemIndex(), -1);
+    });
+    EXPECT_EQ(Form1->Str_CurrTime, "09");
+}
+
+TEST_F(AppTest, ATimeThatIsNotANumberStopsTheRefreshWithAMessage) {
+    Start(2003, 3, 5);
+    StoreRow({"2003", "3", "5", "08", "4", "6", "first", ""});
+    StoreRow({"2003", "3", "5", "xx", "6", "8", "broken", ""});
+    StoreRow({"2003", "3", "5", "10", "8", "10", "after", ""});
+    TestDriver::TMessageBoxAnswers Boxes;
+    GuardedCall(Form1, [] { Form1->Qry_SchCount(Form1); });
+    ASSERT_EQ(Boxes.Shown().size(), 1u);
+    EXPECT_NE(Boxes.Shown()[0].Text.find("'xx'"), std::string::npos);
+    EXPECT_EQ(Form1->Lbl_08->Caption(), "first");
+    EXPECT_EQ(Form1->Lbl_10->Caption(), " ");
+}
+
+TEST_F(AppTest, ChoosingADayInTheSecondCalendarChangesOnlyThatCalendar) {
+    Start(2003, 3, 5);
+    Form1->Cal_NextMonth->SetDateElement(3, 20);
+    EXPECT_EQ(Form1->Str_CurrDay, "5");
+    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "3 월 5 일 일정");
+    Form1->Cal_CurrMonth->SetDateElement(3, 20);
+    EXPECT_EQ(Form1->Str_CurrDay, "20");
+    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "3 월 20 일 일정");
+}

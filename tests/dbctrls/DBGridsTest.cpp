@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include "platform/classes/FormIO.h"
+#include "platform/dbctrls/DBGrids.h"
+#include "store/DBTables.h"
+#include "tests/support/Support.h"
+
+namespace {
+
+const char* const DayFields[] = {"Year", "Month", "Day", "Msg"};
+
+// A table of days with a message each, shown through a data source.
+class DBGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Table.SetDatabaseName("BCDEMOS");
+        Table.SetTableName("Days");
+        for (const char* F : DayFields) Table.FieldDefs()->AddFieldDef(F, ftString, F == std::string("Msg") ? 30 : 4);
+        Source.SetDataSet(&Table);
+        Grid.SetBounds(0, 0, 345, 257);
+        Grid.SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect);
+        const char* Titles[] = {"년도", "월", "일자", "일             정"};
+        const int Widths[] = {36, 29, 49, 206};
+        for (int I = 0; I < 4; ++I) {
+            TColumn* C = Grid.Columns()->AddColumn();
+            C->SetFieldName(DayFields[I]);
+            C->Title()->SetCaption(Titles[I]);
+            C->Title()->SetAlignment(taCenter);
+            C->SetWidth(Widths[I]);
+        }
+        Grid.SetDataSource(&Source);
+    }
+    void Fill(int Days) {
+        Table.Open();
+        for (int D = 1; D <= Days; ++D) {
+            Table.Append();
+            Table.FieldByName("Year")->SetAsString("2002");
+            Table.FieldByName("Month")->SetAsString("3");
+            Table.FieldByName("Day")->SetAsString(std::to_string(D));
+            Table.FieldByName("Msg")->SetAsString("총 " + std::to_string(D) + " 건의 일정이 있습니다.");
+            Table.Post();
+        }
+        Table.First();
+    }
+    void ClickRow(int Row, int Col = 2) {
+        TRect R = Grid.CellRect(Col, Row);
+        ASSERT_LT(R.Left, R.Right) << "row " << Row << " is not in view";
+        Grid.MouseDown(mbLeft, ssLeft, (R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+        Grid.MouseUp(mbLeft, ssLeft, (R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+    }
+    PrivateDataHome Home;
+    TTable Table{nullptr};
+    TDataSource Source{nullptr};
+    TDBGrid Grid{nullptr};
+};
+
+TEST_F(DBGridTest, FollowsOpensClosesAndMoves) {
+    EXPECT_EQ(Grid.ColCount(), 4);
+    EXPECT_EQ(Grid.FixedCols(), 0);
+    EXPECT_EQ(Grid.RowCount(), 2);  // the title and one empty row
+    Fill(3);
+    EXPECT_EQ(Grid.RowCount(), 4);
+    EXPECT_EQ(Grid.Row(), 1);
+    EXPECT_EQ(Grid.ColWidths(3), 206);
+    Table.Next();
+    EXPECT_EQ(Grid.Row(), 2);
+    Table.Last();
+    EXPECT_EQ(Grid.Row(), 3);
+    Table.Close();
+    EXPECT_EQ(Grid.RowCount(), 2);
+    Table.Open();
+    EXPECT_EQ(Grid.RowCount(), 4);
+    EXPECT_EQ(Grid.Row(), 1);  // a reopened data set stands on its first row again
+    // Options: an indicator column comes first, and without titles the rows start at the top.
+    Grid.SetOptions(dgIndicator | dgRowSelect);
+    EXPECT_EQ(Grid.ColCount(), 5);
+    EXPECT_EQ(Grid.FixedCols(), 1);
+    EXPECT_EQ(Grid.FixedRows(), 0);
+    EXPECT_EQ(Grid.RowCount(), 3);
+    EXPECT_EQ(Grid.Row(), 0);
+}
+
+TEST_F(DBGridTest, AClickMovesTheDataSetThenReportsTheColumn) {
+    Fill(5);
+    std::vector<std::string> Seen;
+    Grid.OnCellClick = [&](TColumn* Column) {
+        Seen.push_back(Column->FieldName() + " " + Table.FieldByName("Day")->AsString());
+    };
+    ClickRow(3);
+    ClickRow(1, 0);
+    ClickRow(5, 3);
+    EXPECT_EQ(Seen, (std::vector<std::string>{"Day 3", "Year 1", "Msg 5"}));
+    EXPECT_EQ(Table.RecNo(), 5);
+    // A handler that reopens the data set (as the month summary does) leaves the grid on row 1.
+    Grid.OnCellClick = [&](TColumn*) {
+        Table.Close();
+        Table.Open();
+    };
+    ClickRow(4);
+    EXPECT_EQ(Grid.Row(), 1);
+    EXPECT_EQ(Table.RecNo(), 1);
+}
+
+TEST_F(DBGridTest, NoClickEventWhenTheDataSetIsEmpty) {
+    int Clicks = 0;
+    Grid.OnCellClick = [&](TColumn*) { ++Clicks; };
+    ClickRow(1);  // inactive
+    Table.Open();
+    ClickRow(1);  // active and empty
+    EXPECT_EQ(Clicks, 0);
+    Fill(1);
+    ClickRow(1);
+    EXPECT_EQ(Clicks, 1);
+}
+
+TEST_F(DBGridTest, ScrollsToKeepTheCurrentRowInView) {
+    Fill(31);
+    int Visible = Grid.VisibleRowCount();
+    ASSERT_LT(Visible, 31);
+    Table.Last();
+    EXPECT_EQ(Grid.Row(), 31);
+    EXPECT_EQ(Grid.TopRow(), 31 - Visible + 1);
+    std::string Day;
+    Grid.OnCellClick = [&](TColumn*) { Day = Table.FieldByName("Day")->AsString(); };
+    ClickRow(Grid.TopRow());
+    EXPECT_EQ(Day, std::to_string(Grid.TopRow()));
+    Table.First();
+    EXPECT_EQ(Grid.TopRow(), 1);
+}
+
+TEST_F(DBGridTest, DrawsTitlesAndRowsWithTheCurrentRowHighlighted) {
+    Fill(3);
+    Table.Next();
+    Grid.PaintSurfaceNow();
+    TCanvas* Cv = Grid.Canvas();
+    auto Inside = [&](int Col, int Row) {
+        TRect R = Grid.CellRect(Col, Row);
+        return std::pair<int, int>{R.Right - 2, R.Top + 2};
+    };
+    for (int Row = 1; Row <= 3; ++Row) {
+        auto [X, Y] = Inside(3, Row);
+        EXPECT_EQ(Cv->Pixel(X, Y), ColorToRGB(Row == 2 ? clHighlight : clWindow)) << "row " << Row;
+    }
+    // Some pixel of each title and of each row's text differs from its background.
+    auto Inked = [&](int Col, int Row, TColor Back) {
+        TRect R = Grid.CellRect(Col, Row);
+        for (int Y = R.Top; Y < R.Bottom; ++Y)
+            for (int X = R.Left; X < R.Right; ++X)
+                if (Cv->Pixel(X, Y) != ColorToRGB(Back)) return true;
+        return false;
+    };
+    for (int Col = 0; Col < 4; ++Col) EXPECT_TRUE(Inked(Col, 0, clBtnFace)) << "title " << Col;
+    EXPECT_TRUE(Inked(3, 1, clWindow));
+    EXPECT_TRUE(Inked(3, 2, clHighlight));
+    Table.Close();
+    Grid.PaintSurfaceNow();
+    EXPECT_FALSE(Inked(3, 1, clWindow));
+}
+
+// A form that shows a data module's source, as the main window shows the month summary.
+class TGridForm : public TComponent {
+    AGENDIX_CLASS(TGridForm)
+    explicit TGridForm(TComponent* AOwner) : TComponent(AOwner) {}
+    ~TGridForm() override { UnregisterRootComponent(this); }
+    TDBGrid* DBGrid1 = nullptr;
+    int Clicks = 0;
+    void DBGrid1CellClick(TColumn* Column) { ++Clicks; }
+};
+
+const TClassInfo& TGridForm::StaticClassInfo() {
+    static const TClassInfo Info = TClassBuilder<TGridForm>("TGridForm", &TComponent::StaticClassInfo())
+                                       .Field("DBGrid1", &TGridForm::DBGrid1)
+                                       .Method("DBGrid1CellClick", &TGridForm::DBGrid1CellClick)
+                                       .Build();
+    return Info;
+}
+
+class TSourceModule : public TComponent {
+    AGENDIX_CLASS(TSourceModule)
+    explicit TSourceModule(TComponent* AOwner) : TComponent(AOwner) {}
+    ~TSourceModule() override { UnregisterRootComponent(this); }
+};
+
+const TClassInfo& TSourceModule::StaticClassInfo() {
+    static const TClassInfo Info = TClassBuilder<TSourceModule>("TSourceModule", &TComponent::StaticClassInfo()).Build();
+    return Info;
+}
+
+TEST(DBGridForm, ReadsColumnsOptionsAndASourceOfAnotherRoot) {
+    PrivateDataHome Home;
+    RegisterStoreClasses();
+    RegisterClass(TDBGrid::StaticClassInfo());
+    TGridForm Form(nullptr);
+    ReadComponentRes(&Form, R"(object GridForm: TGridForm
+  object DBGrid1: TDBGrid
+    Left = 16
+    Top = 160
+    Width = 345
+    Height = 257
+    Columns = <
+      item
+        Alignment = taCenter
+        FieldName = 'Year'
+        Title.Alignment = taCenter
+        Title.Caption = '년도'
+        Title.Font.Height = -12
+        Title.Font.Name = '굴림체'
+        Width = 36
+      end
+      item
+        FieldName = 'Msg'
+        Title.Caption = '일             정'
+        Width = 206
+      end>
+    Cursor = crHandPoint
+    DataSource = SourceModule.DataSource1
+    Options = [dgTitles, dgColLines, dgRowLines, dgRowSelect]
+    OnCellClick = DBGrid1CellClick
+  end
+end
+)");
+    ASSERT_NE(Form.DBGrid1, nullptr);
+    TDBGrid* G = Form.DBGrid1;
+    ASSERT_EQ(G->Columns()->Count(), 2);
+    TColumn* Year = G->Columns()->Items(0);
+    EXPECT_EQ(Year->Title()->Caption(), "년도");
+    EXPECT_EQ(Year->Title()->Font()->Height(), -12);
+    EXPECT_EQ(Year->Title()->Font()->Name(), "굴림체");
+    EXPECT_EQ(Year->Alignment(), taCenter);
+    EXPECT_EQ(G->Columns()->Items(1)->Width(), 206);
+    EXPECT_EQ(G->Options(), static_cast<TDBGridOptions>(dgTitles | dgColLines | dgRowLines | dgRowSelect));
+    EXPECT_EQ(G->Cursor(), crHandPoint);
+    EXPECT_EQ(G->DataSource(), nullptr);  // its root does not exist yet
+
+    TSourceModule Module(nullptr);
+    ReadComponentRes(&Module, R"(object SourceModule: TSourceModule
+  object Query1: TQuery
+    DatabaseName = 'BCDEMOS'
+    SQL = ('SELECT ''2002'' AS Year, ''총 1 건의 일정이 있습니다.'' AS Msg')
+  end
+  object DataSource1: TDataSource
+    DataSet = Query1
+  end
+end
+)");
+    ASSERT_NE(G->DataSource(), nullptr);
+    TDataSet* Q = G->DataSource()->DataSet();
+    Q->Open();
+    EXPECT_EQ(G->RowCount(), 2);
+    TRect R = G->CellRect(1, 1);
+    G->MouseDown(mbLeft, ssLeft, R.Left + 2, R.Top + 2);
+    EXPECT_EQ(Form.Clicks, 1);
+
+    AnsiString Text = WriteComponentRes(&Form);
+    EXPECT_NE(Text.find("DataSource = SourceModule.DataSource1"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("Title.Caption = '년도'"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("Options = [dgTitles, dgColLines, dgRowLines, dgRowSelect]"), std::string::npos) << Text;
+}
+
+}  // namespace
