@@ -5,7 +5,7 @@
 namespace {
 
 class Graph : public TPerformanceGraph {
-public:
+  public:
     using TPerformanceGraph::Replay;
     using TPerformanceGraph::TPerformanceGraph;
 };

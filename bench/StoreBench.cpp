@@ -38,8 +38,8 @@ std::unique_ptr<TTable> NewTable() {
 }
 
 void DayFilter(TDataSet* Ds, bool& Accept) {
-    Accept = Ds->FieldByName("Year")->AsString() == CurYear && Ds->FieldByName("Month")->AsString() == CurMonth &&
-             Ds->FieldByName("Day")->AsString() == CurDay;
+    Accept = Ds->FieldByName("Year")->AsString() == CurYear &&
+             Ds->FieldByName("Month")->AsString() == CurMonth && Ds->FieldByName("Day")->AsString() == CurDay;
 }
 
 // 16 hourly entries on each of 6,250 days from 1 January 2000: every day of the table is full.
@@ -61,9 +61,13 @@ struct World {
         };
         for (int N = 0; N < Rows; ++N) {
             int H = 6 + N % 16;
-            std::string V[8] = {std::to_string(Y), std::to_string(M), std::to_string(D),
-                                (H < 10 ? "0" : "") + std::to_string(H), std::to_string(2 * (H - 6)),
-                                std::to_string(2 * (H - 6) + 2), "회의 일정 " + std::to_string(N),
+            std::string V[8] = {std::to_string(Y),
+                                std::to_string(M),
+                                std::to_string(D),
+                                (H < 10 ? "0" : "") + std::to_string(H),
+                                std::to_string(2 * (H - 6)),
+                                std::to_string(2 * (H - 6) + 2),
+                                "회의 일정 " + std::to_string(N),
                                 std::to_string(Y) + std::to_string(M) + std::to_string(D) + ".txt"};
             for (int I = 0; I < 8; ++I) sqlite3_bind_text(S, I + 1, V[I].c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_step(S);
@@ -120,17 +124,22 @@ void StoreDayScan(benchmark::State& State, bool Keys) {
     benchmark::DoNotOptimize(Bytes);
 }
 
-void BM_StoreDayScan(benchmark::State& State) { StoreDayScan(State, true); }
-void BM_StoreDayScanWithoutKeys(benchmark::State& State) { StoreDayScan(State, false); }
+void BM_StoreDayScan(benchmark::State& State) {
+    StoreDayScan(State, true);
+}
+void BM_StoreDayScanWithoutKeys(benchmark::State& State) {
+    StoreDayScan(State, false);
+}
 
 void BM_RawDayScan(benchmark::State& State) {
     TheWorld();
     sqlite3* Db = World::Raw();
     sqlite3_stmt* S = nullptr;
-    sqlite3_prepare_v3(Db,
-                       "SELECT rowid, Year, Month, Day, Time, StartTime, EndTime, TiTle, MemoFile FROM \"Agendix.DB\" "
-                       "WHERE Year = ?1 AND Month = ?2 AND Day = ?3 ORDER BY rowid",
-                       -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr);
+    sqlite3_prepare_v3(
+        Db,
+        "SELECT rowid, Year, Month, Day, Time, StartTime, EndTime, TiTle, MemoFile FROM \"Agendix.DB\" "
+        "WHERE Year = ?1 AND Month = ?2 AND Day = ?3 ORDER BY rowid",
+        -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr);
     size_t Bytes = 0;
     for (auto _ : State) {
         sqlite3_bind_text(S, 1, CurYear.c_str(), -1, SQLITE_STATIC);
@@ -228,7 +237,8 @@ void BM_RawUpdate(benchmark::State& State) {
     TheWorld();
     sqlite3* Db = World::Raw();
     sqlite3_stmt* Find = nullptr;
-    sqlite3_prepare_v2(Db, "SELECT rowid FROM \"Agendix.DB\" WHERE Year = ?1 AND Month = ?2 AND Day = ?3 LIMIT 1",
+    sqlite3_prepare_v2(Db,
+                       "SELECT rowid FROM \"Agendix.DB\" WHERE Year = ?1 AND Month = ?2 AND Day = ?3 LIMIT 1",
                        -1, &Find, nullptr);
     sqlite3_bind_text(Find, 1, CurYear.c_str(), -1, SQLITE_STATIC);
     sqlite3_bind_text(Find, 2, CurMonth.c_str(), -1, SQLITE_STATIC);
@@ -237,8 +247,8 @@ void BM_RawUpdate(benchmark::State& State) {
     sqlite3_int64 RowId = sqlite3_column_int64(Find, 0);
     sqlite3_finalize(Find);
     sqlite3_stmt* S = nullptr;
-    sqlite3_prepare_v3(Db, "UPDATE \"Agendix.DB\" SET TiTle = ?1 WHERE rowid = ?2", -1, SQLITE_PREPARE_PERSISTENT, &S,
-                       nullptr);
+    sqlite3_prepare_v3(Db, "UPDATE \"Agendix.DB\" SET TiTle = ?1 WHERE rowid = ?2", -1,
+                       SQLITE_PREPARE_PERSISTENT, &S, nullptr);
     int N = 0;
     for (auto _ : State) {
         std::string Title = "고친 제목 " + std::to_string(++N % 2);

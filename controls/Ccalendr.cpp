@@ -69,16 +69,22 @@ int TCCalendar::DaysPerMonth(int AYear, int AMonth) const {
     return Result;
 }
 
-int TCCalendar::DaysThisMonth() const { return DaysPerMonth(GetDateElement(1), GetDateElement(2)); }
+int TCCalendar::DaysThisMonth() const {
+    return DaysPerMonth(GetDateElement(1), GetDateElement(2));
+}
 
 int TCCalendar::GetDateElement(int Index) const {
     uint16_t Y, M, D;
     DecodeDate(FDate, Y, M, D);
     switch (Index) {
-        case 1: return Y;
-        case 2: return M;
-        case 3: return D;
-        default: return -1;
+        case 1:
+            return Y;
+        case 2:
+            return M;
+        case 3:
+            return D;
+        default:
+            return -1;
     }
 }
 
@@ -100,7 +106,8 @@ void TCCalendar::SetDateElement(int Index, int Value) {
             if (Value > DaysThisMonth() || Value == D) return;
             D = Value;
             break;
-        default: return;
+        default:
+            return;
     }
     FDate = EncodeElements(Y, M, D);
     FUseCurrentDate = false;

@@ -51,12 +51,12 @@ class TCCalendar : public TCustomGrid {
 
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     bool SelectCell(int ACol, int ARow) override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void WMSize(const TWMSize& Message);
 
-private:
+  private:
     TDateTime FDate = 0;
     int FMonthOffset = 0;
     bool FReadOnly = false;

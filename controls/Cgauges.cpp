@@ -1,8 +1,8 @@
 #include "controls/Cgauges.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <numbers>
 

@@ -26,23 +26,22 @@ int32_t Difference(int32_t A, int32_t B) {
 
 const TClassInfo& TPerformanceGraph::StaticClassInfo() {
     using C = TPerformanceGraph;
-    static const TClassInfo Info =
-        TClassBuilder<C>("TPerformanceGraph", &TGraphicControl::StaticClassInfo())
-            .Creatable()
-            .Inherit({"Align", "Anchors", "Constraints", "Enabled"})
-            .Enum("Kind", &C::Kind, &C::SetGraphKind, pgLine, {"pgBar", "pgLine"})
-            .Int("ForeColor", &C::ForeColor, &C::SetForeColor, clGreen, "TColor")
-            .Int("BackColor", &C::BackColor, &C::SetBackColor, clBlack, "TColor")
-            .Inherit({"ParentShowHint"})
-            .Int("GridSize", &C::GridSize, &C::SetGridSize, 15)
-            .Int("StepSize", &C::StepSize, &C::SetStepSize, 3)
-            .Int("Scale", &C::Scale, &C::SetScale, 1000)
-            .Int("Gradient", &C::Gradient, &C::SetGradient, 100)
-            .Bool("Gridlines", &C::Gridlines, &C::SetGridlines, true)
-            .Int("PenWidth", &C::PenWidth, &C::SetPenWidth, 2)
-            .Event("OnScaleChange", &C::OnScaleChange)
-            .Inherit({"ShowHint", "Visible"})
-            .Build();
+    static const TClassInfo Info = TClassBuilder<C>("TPerformanceGraph", &TGraphicControl::StaticClassInfo())
+                                       .Creatable()
+                                       .Inherit({"Align", "Anchors", "Constraints", "Enabled"})
+                                       .Enum("Kind", &C::Kind, &C::SetGraphKind, pgLine, {"pgBar", "pgLine"})
+                                       .Int("ForeColor", &C::ForeColor, &C::SetForeColor, clGreen, "TColor")
+                                       .Int("BackColor", &C::BackColor, &C::SetBackColor, clBlack, "TColor")
+                                       .Inherit({"ParentShowHint"})
+                                       .Int("GridSize", &C::GridSize, &C::SetGridSize, 15)
+                                       .Int("StepSize", &C::StepSize, &C::SetStepSize, 3)
+                                       .Int("Scale", &C::Scale, &C::SetScale, 1000)
+                                       .Int("Gradient", &C::Gradient, &C::SetGradient, 100)
+                                       .Bool("Gridlines", &C::Gridlines, &C::SetGridlines, true)
+                                       .Int("PenWidth", &C::PenWidth, &C::SetPenWidth, 2)
+                                       .Event("OnScaleChange", &C::OnScaleChange)
+                                       .Inherit({"ShowHint", "Visible"})
+                                       .Build();
     return Info;
 }
 
@@ -61,7 +60,9 @@ TPerformanceGraph::TPerformanceGraph(TComponent* AOwner)
 
 TPerformanceGraph::~TPerformanceGraph() = default;
 
-int32_t TPerformanceGraph::GetBandCount() const { return std::max(0, Width() / FStepSize); }
+int32_t TPerformanceGraph::GetBandCount() const {
+    return std::max(0, Width() / FStepSize);
+}
 
 int32_t TPerformanceGraph::NextY(int32_t Index) const {
     int32_t N = Index + 1;
@@ -69,7 +70,9 @@ int32_t TPerformanceGraph::NextY(int32_t Index) const {
     return N == FFirstBand ? -1 : N;
 }
 
-int32_t TPerformanceGraph::LastY(int32_t Index) const { return Index == 0 ? HistoryCount() - 1 : Index - 1; }
+int32_t TPerformanceGraph::LastY(int32_t Index) const {
+    return Index == 0 ? HistoryCount() - 1 : Index - 1;
+}
 
 int32_t TPerformanceGraph::ShiftY() {
     int32_t N = FCurrentBand + 1;
@@ -182,7 +185,7 @@ void TPerformanceGraph::SetPenWidth(int32_t Value) {
 }
 
 // Grid lines are one pixel wide whatever width the last line segment left in the pen.
-void TPerformanceGraph::DrawGridRow(int Left, int Right) {
+void TPerformanceGraph::DrawGridRows(int Left, int Right) {
     TCanvas* C = FImage->Canvas();
     C->Pen()->SetColor(FForeColor);
     C->Pen()->SetWidth(1);
@@ -199,7 +202,7 @@ void TPerformanceGraph::Initialize(int32_t GridStart) {
     C->Brush()->SetColor(FBackColor);
     C->FillRect(FImageRect);
     if (FGridlines) {
-        DrawGridRow(FImageRect.Left, FImageRect.Right);
+        DrawGridRows(FImageRect.Left, FImageRect.Right);
         int32_t X = GridStart;
         for (; X < FImageRect.Right; X += FGridSize) {
             C->MoveTo(X, 0);
@@ -215,15 +218,12 @@ void TPerformanceGraph::Initialize(int32_t GridStart) {
 
 void TPerformanceGraph::ScrollGraph() {
     TCanvas* C = FImage->Canvas();
-    // A control no wider than one band has nothing to keep.
-    if (FScrollSource.Right > FScrollSource.Left) {
-        C->SetCopyMode(cmSrcCopy);
-        C->CopyRect(FScrollTarget, C, FScrollSource);
-    }
+    C->SetCopyMode(cmSrcCopy);
+    C->CopyRect(FScrollTarget, C, FScrollSource);
     C->Brush()->SetColor(FBackColor);
     C->FillRect(FBandRect);
     if (FGridlines) {
-        DrawGridRow(FBandRect.Left, FBandRect.Right);
+        DrawGridRows(FBandRect.Left, FBandRect.Right);
         FGridOffset -= FStepSize;
         if (FGridOffset < 0) {
             const int32_t X = FImageRect.Right + FGridOffset;
@@ -266,7 +266,8 @@ void TPerformanceGraph::PaintBar(TColor Color, int32_t Base, int32_t Height) {
     if (HP == 0) return;
     TCanvas* C = FImage->Canvas();
     C->Brush()->SetColor(Color);
-    C->FillRect(Rect(FBandRect.Left, FImageRect.Bottom - BP - HP - 1, FBandRect.Right, FImageRect.Bottom - BP));
+    C->FillRect(
+        Rect(FBandRect.Left, FImageRect.Bottom - BP - HP - 1, FBandRect.Right, FImageRect.Bottom - BP));
 }
 
 // The quotient is rounded to double before the extended product, so that a value can land one
@@ -286,6 +287,9 @@ void TPerformanceGraph::PaintLine(TColor Color, int32_t From, int32_t To) {
 }
 
 void TPerformanceGraph::Replay() {
+    // The control may have been resized since the last paint: this replay sizes the image to it, so
+    // the paint would no longer notice, and the ring has to follow the width here.
+    if (HistoryCount() != GetBandCount() + 2) ReallocHistory();
     Initialize((Width() + FGridOffset) % FGridSize);
     const TRect Saved = FBandRect;
     int32_t X = Width() - GetBandCount() * FStepSize;

@@ -68,7 +68,7 @@ class TPerformanceGraph : public TGraphicControl {
     const TRect& ScrollTarget() const { return FScrollTarget; }
     const TRect& BandRect() const { return FBandRect; }
 
-protected:
+  protected:
     void Paint() override;
 
     void Initialize(int32_t GridStart);
@@ -78,8 +78,8 @@ protected:
     void PaintLine(TColor Color, int32_t From, int32_t To);
     void Replay();
 
-private:
-    void DrawGridRow(int Left, int Right);
+  private:
+    void DrawGridRows(int Left, int Right);
 
     TGraphKind FKind = pgLine;
     TColor FForeColor = clGreen;

@@ -11,8 +11,25 @@
 // the engine. The engine itself (TTable, TQuery) is in DBTables.h.
 
 enum TDataSetState : uint8_t { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields, dsFilter };
-enum TFieldType : uint8_t { ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency,
-                            ftBCD, ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo };
+enum TFieldType : uint8_t {
+    ftUnknown,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo
+};
 enum TFieldKind : uint8_t { fkData, fkCalculated, fkLookup };
 enum TParamType : uint8_t { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 enum TDataEvent : uint8_t { deRecordChange, deDataSetChange, deDataSetScroll, deUpdateState };
@@ -70,7 +87,7 @@ class TField : public TComponent {
     AnsiString DisplayText() const { return AsString(); }
     void Clear();
 
-protected:
+  protected:
     // Raises EDatabaseError when the value cannot be stored in this field.
     virtual void Validate(const AnsiString& Value) const {}
     virtual int DefaultDisplayWidth() const { return 10; }
@@ -90,7 +107,7 @@ protected:
     bool FVisible = true;
     int FSize = 0;
 
-private:
+  private:
     friend class TDataSet;
     bool FDefault = false;  // made by the data set from the engine's columns, owned by it
 };
@@ -100,7 +117,7 @@ class TStringField : public TField {
     explicit TStringField(TComponent* AOwner);
     TFieldType DataType() const override { return ftString; }
 
-protected:
+  protected:
     // Refuses text wider than Size in CP949 bytes and text CP949 cannot hold: the store never
     // cuts text silently.
     void Validate(const AnsiString& Value) const override;
@@ -112,7 +129,7 @@ class TIntegerField : public TField {
     explicit TIntegerField(TComponent* AOwner);
     TFieldType DataType() const override { return ftInteger; }
 
-protected:
+  protected:
     void Validate(const AnsiString& Value) const override;
     int DefaultDisplayWidth() const override { return 11; }
     TAlignment DefaultAlignment() const override { return taRightJustify; }
@@ -120,7 +137,7 @@ protected:
 
 // The fields of a data set, in order; lookups by name ignore letter case.
 class TFields {
-public:
+  public:
     int Count() const { return static_cast<int>(FList.size()); }
     TField* Fields(int Index) const { return FList.at(Index); }
     TField* operator[](int Index) const { return FList.at(Index); }
@@ -128,7 +145,7 @@ public:
     TField* FieldByName(const AnsiString& Name) const;  // EDatabaseError when absent
     int IndexOf(const TField* Field) const;
 
-private:
+  private:
     friend class TDataSet;
     const TDataSet* FDataSet = nullptr;
     std::vector<TField*> FList;
@@ -144,14 +161,14 @@ class TFieldDef : public TCollectionItem {
     int Size() const { return FSize; }
     void SetSize(int V) { FSize = V; }
 
-private:
+  private:
     AnsiString FName;
     TFieldType FDataType = ftUnknown;
     int FSize = 0;
 };
 
 class TFieldDefs : public TOwnedCollection<TFieldDef> {
-public:
+  public:
     TFieldDef* AddFieldDef(const AnsiString& Name, TFieldType DataType, int Size = 0);
     TFieldDef* Find(const AnsiString& Name) const;  // letter case ignored
 };
@@ -175,7 +192,7 @@ class TParam : public TCollectionItem {
     void Clear() { FValue.reset(); }
     const std::optional<AnsiString>& Value() const { return FValue; }
 
-private:
+  private:
     AnsiString FName;
     TFieldType FDataType = ftUnknown;
     TParamType FParamType = ptUnknown;
@@ -183,7 +200,7 @@ private:
 };
 
 class TParams : public TOwnedCollection<TParam> {
-public:
+  public:
     TParam* FindParam(const AnsiString& Name) const;    // letter case ignored
     TParam* ParamByName(const AnsiString& Name) const;  // EDatabaseError when absent
     TParam* CreateParam(TFieldType DataType, const AnsiString& Name, TParamType ParamType);
@@ -246,12 +263,13 @@ class TDataSet : public TComponent {
     void Loaded() override;
     void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
 
-protected:
+  protected:
     // The engine's side: a source of rows at Open, and the writes of Post and Delete.
     virtual std::unique_ptr<TRowSource> OpenRows() = 0;
-    virtual int64_t InsertRow(const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values);
-    virtual void UpdateRow(int64_t RowId,
-                           const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values);
+    virtual int64_t InsertRow(
+        const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values);
+    virtual void UpdateRow(
+        int64_t RowId, const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values);
     virtual void DeleteRow(int64_t RowId);
     // The data fields the engine must deliver: the persistent data fields, or none when the data
     // set makes default fields from the engine's columns.
@@ -259,7 +277,7 @@ protected:
     void CheckInactive() const;  // EDatabaseError while open
     [[noreturn]] void Error(const AnsiString& Msg) const;
 
-private:
+  private:
     friend class TField;
     friend class TDataSource;
     struct TRecord {
@@ -322,7 +340,7 @@ class TDataSource : public TComponent {
     TDataChangeEvent OnDataChange;
     TNotifyEvent OnStateChange;
 
-private:
+  private:
     friend class TDataSet;
     friend class TDataLink;
     void DataEvent(TDataEvent Event, TField* Field, int Info);
@@ -336,7 +354,7 @@ private:
 // What a data-aware control holds to follow a data source: the data set opening and closing,
 // its rows changing, the current row moving and edits starting and ending.
 class TDataLink {
-public:
+  public:
     TDataLink() = default;
     virtual ~TDataLink();
     TDataLink(const TDataLink&) = delete;
@@ -348,14 +366,14 @@ public:
     bool Active() const { return FActive; }
     bool Editing() const { return FEditing; }
 
-protected:
+  protected:
     virtual void ActiveChanged() {}
     virtual void DataSetChanged() {}
     virtual void DataSetScrolled(int Distance) { DataSetChanged(); }
     virtual void RecordChanged(TField* Field) {}
     virtual void EditingChanged() {}
 
-private:
+  private:
     friend class TDataSource;
     void UpdateState();
     void Event(TDataEvent Event, TField* Field, int Info);

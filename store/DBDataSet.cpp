@@ -2,10 +2,11 @@
 #include "store/Database.h"
 
 const TClassInfo& TDBDataSet::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TDBDataSet>("TDBDataSet", &TDataSet::StaticClassInfo())
-                                       .OfferOnly()
-                                       .Str("DatabaseName", &TDBDataSet::DatabaseName, &TDBDataSet::SetDatabaseName)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TDBDataSet>("TDBDataSet", &TDataSet::StaticClassInfo())
+            .OfferOnly()
+            .Str("DatabaseName", &TDBDataSet::DatabaseName, &TDBDataSet::SetDatabaseName)
+            .Build();
     return Info;
 }
 

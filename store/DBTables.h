@@ -19,11 +19,11 @@ class TDBDataSet : public TDataSet {
     const AnsiString& DatabaseName() const { return FDatabaseName; }
     void SetDatabaseName(const AnsiString& Value);
 
-protected:
+  protected:
     TSqliteDatabase& Database();  // connects on first use; EDatabaseError naming the file
     std::shared_ptr<TSqliteDatabase> FDatabase;
 
-private:
+  private:
     AnsiString FDatabaseName;
 };
 
@@ -54,14 +54,16 @@ class TTable : public TDBDataSet {
     // handler decides, as long as the promise holds. A key with an empty value reads every row.
     TFilterKeysEvent OnFilterKeys;
 
-protected:
+  protected:
     std::unique_ptr<TRowSource> OpenRows() override;
-    int64_t InsertRow(const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
-    void UpdateRow(int64_t RowId,
-                   const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
+    int64_t InsertRow(
+        const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
+    void UpdateRow(
+        int64_t RowId,
+        const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
     void DeleteRow(int64_t RowId) override;
 
-private:
+  private:
     TCollection* FieldDefsItems() const { return FFieldDefs.get(); }
     void CreateTableIn(TSqliteDatabase& Db);
     AnsiString FTableName;
@@ -83,10 +85,10 @@ class TQuery : public TDBDataSet {
     bool CanModify() const override { return false; }
     void Loaded() override;
 
-protected:
+  protected:
     std::unique_ptr<TRowSource> OpenRows() override;
 
-private:
+  private:
     TCollection* ParamsItems() const { return FParams.get(); }
     void SQLChanged();
     std::unique_ptr<TStringList> FSQL;

@@ -278,8 +278,12 @@ void TDataSet::Last() {
     DataEvent(deDataSetScroll, nullptr, FCursor - Old);
 }
 
-void TDataSet::Next() { MoveBy(1); }
-void TDataSet::Prior() { MoveBy(-1); }
+void TDataSet::Next() {
+    MoveBy(1);
+}
+void TDataSet::Prior() {
+    MoveBy(-1);
+}
 
 int TDataSet::MoveBy(int Distance) {
     CheckActive();
@@ -326,7 +330,8 @@ AnsiString TDataSet::RecordText(int Index, const TField* Field) const {
 void TDataSet::SetFieldValue(TField* Field, std::optional<AnsiString> Value) {
     int I = FFields->IndexOf(Field);
     if (FState == dsCalcFields) {
-        if (Field->FieldKind() != fkCalculated) Error("Field '" + Field->FieldName() + "' cannot be modified");
+        if (Field->FieldKind() != fkCalculated)
+            Error("Field '" + Field->FieldName() + "' cannot be modified");
         const_cast<TRecord*>(FOverride)->Values[I] = std::move(Value);
         return;
     }
@@ -387,7 +392,8 @@ void TDataSet::Append() {
 std::vector<std::pair<const TField*, const std::optional<AnsiString>*>> TDataSet::ModifiedValues() const {
     std::vector<std::pair<const TField*, const std::optional<AnsiString>*>> Values;
     for (size_t I = 0; I < FFields->FList.size(); ++I)
-        if (FEditModified[I] && FColumnOfField[I] >= 0) Values.emplace_back(FFields->FList[I], &FEditRecord.Values[I]);
+        if (FEditModified[I] && FColumnOfField[I] >= 0)
+            Values.emplace_back(FFields->FList[I], &FEditRecord.Values[I]);
     return Values;
 }
 
@@ -429,13 +435,13 @@ void TDataSet::Delete() {
     if (!CanModify()) Error("Cannot modify a read-only dataset");
     DeleteRow(FRecords[FCursor].RowId);
     FRecords.erase(FRecords.begin() + FCursor);
-    if (FCursor >= static_cast<int>(FRecords.size())) FCursor = std::max(0, static_cast<int>(FRecords.size()) - 1);
+    if (FCursor >= static_cast<int>(FRecords.size()))
+        FCursor = std::max(0, static_cast<int>(FRecords.size()) - 1);
     FEof = FRecords.empty();
     FBof = FCursor == 0;
     FEditRecord = {};
     FModified = false;
-    if (FState != dsBrowse)
-        SetState(dsBrowse);
+    if (FState != dsBrowse) SetState(dsBrowse);
     DataEvent(deDataSetChange);
 }
 
@@ -443,11 +449,14 @@ int64_t TDataSet::InsertRow(const std::vector<std::pair<const TField*, const std
     Error("Cannot modify a read-only dataset");
 }
 
-void TDataSet::UpdateRow(int64_t, const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>&) {
+void TDataSet::UpdateRow(int64_t,
+                         const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>&) {
     Error("Cannot modify a read-only dataset");
 }
 
-void TDataSet::DeleteRow(int64_t) { Error("Cannot modify a read-only dataset"); }
+void TDataSet::DeleteRow(int64_t) {
+    Error("Cannot modify a read-only dataset");
+}
 
 // ---- notification
 

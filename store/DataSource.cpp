@@ -3,14 +3,15 @@
 #include "store/DB.h"
 
 const TClassInfo& TDataSource::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TDataSource>("TDataSource", &TComponent::StaticClassInfo())
-                                       .Creatable()
-                                       .Bool("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit, true)
-                                       .Ref<TDataSet>("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)
-                                       .Bool("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled, true)
-                                       .Event("OnDataChange", &TDataSource::OnDataChange)
-                                       .Event("OnStateChange", &TDataSource::OnStateChange)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TDataSource>("TDataSource", &TComponent::StaticClassInfo())
+            .Creatable()
+            .Bool("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit, true)
+            .Ref<TDataSet>("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)
+            .Bool("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled, true)
+            .Event("OnDataChange", &TDataSource::OnDataChange)
+            .Event("OnStateChange", &TDataSource::OnStateChange)
+            .Build();
     return Info;
 }
 
@@ -54,7 +55,9 @@ void TDataSource::DataEvent(TDataEvent Event, TField* Field, int Info) {
     if (OnDataChange && Event != deRecordChange) OnDataChange(this, Field);
 }
 
-TDataLink::~TDataLink() { SetDataSource(nullptr); }
+TDataLink::~TDataLink() {
+    SetDataSource(nullptr);
+}
 
 void TDataLink::SetDataSource(TDataSource* Value) {
     if (Value == FDataSource) return;
@@ -83,9 +86,17 @@ void TDataLink::UpdateState() {
 void TDataLink::Event(TDataEvent Event, TField* Field, int Info) {
     if (!FActive) return;
     switch (Event) {
-        case deRecordChange: RecordChanged(Field); break;
-        case deDataSetChange: DataSetChanged(); break;
-        case deDataSetScroll: DataSetScrolled(Info); break;
-        case deUpdateState: UpdateState(); break;
+        case deRecordChange:
+            RecordChanged(Field);
+            break;
+        case deDataSetChange:
+            DataSetChanged();
+            break;
+        case deDataSetScroll:
+            DataSetScrolled(Info);
+            break;
+        case deUpdateState:
+            UpdateState();
+            break;
     }
 }

@@ -64,7 +64,8 @@ TFieldType ParseDeclType(const AnsiString& DeclType, int& Size) {
     auto Open = T.find('(');
     if (Open != AnsiString::npos) {
         auto Close = T.find(')', Open);
-        Size = StrToIntDef(Trim(T.substr(Open + 1, Close == AnsiString::npos ? AnsiString::npos : Close - Open - 1)), 0);
+        Size = StrToIntDef(
+            Trim(T.substr(Open + 1, Close == AnsiString::npos ? AnsiString::npos : Close - Open - 1)), 0);
         if (Size < 0) Size = 0;
         T = Trim(T.substr(0, Open));
     }
@@ -170,8 +171,12 @@ void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<Ans
     FIndexed.insert(Name);
 }
 
-int64_t TSqliteDatabase::LastInsertRowId() const { return sqlite3_last_insert_rowid(FDb); }
-int TSqliteDatabase::Changes() const { return sqlite3_changes(FDb); }
+int64_t TSqliteDatabase::LastInsertRowId() const {
+    return sqlite3_last_insert_rowid(FDb);
+}
+int TSqliteDatabase::Changes() const {
+    return sqlite3_changes(FDb);
+}
 
 sqlite3_stmt* TSqliteDatabase::Borrow(const std::string& Sql, bool& Cached, bool MayFail) {
     auto It = FIdle.find(Sql);
@@ -219,13 +224,19 @@ std::unique_ptr<TStatement> TStatement::TryPrepare(TSqliteDatabase& Db, const st
     return std::unique_ptr<TStatement>(new TStatement(Db, Sql, Stmt));
 }
 
-TStatement::~TStatement() { FDb.Return(FSql, FStmt, FCached); }
+TStatement::~TStatement() {
+    FDb.Return(FSql, FStmt, FCached);
+}
 
 void TStatement::BindText(int Index, const AnsiString& Value) {
     sqlite3_bind_text(FStmt, Index, Value.data(), static_cast<int>(Value.size()), SQLITE_TRANSIENT);
 }
-void TStatement::BindInt(int Index, int64_t Value) { sqlite3_bind_int64(FStmt, Index, Value); }
-void TStatement::BindNull(int Index) { sqlite3_bind_null(FStmt, Index); }
+void TStatement::BindInt(int Index, int64_t Value) {
+    sqlite3_bind_int64(FStmt, Index, Value);
+}
+void TStatement::BindNull(int Index) {
+    sqlite3_bind_null(FStmt, Index);
+}
 void TStatement::BindValue(int Index, const std::optional<AnsiString>& Value) {
     if (Value)
         BindText(Index, *Value);
@@ -245,7 +256,9 @@ void TStatement::Run() {
     }
 }
 
-int TStatement::ColumnCount() const { return sqlite3_column_count(FStmt); }
+int TStatement::ColumnCount() const {
+    return sqlite3_column_count(FStmt);
+}
 
 AnsiString TStatement::ColumnText(int Column) const {
     const unsigned char* Text = sqlite3_column_text(FStmt, Column);
@@ -253,8 +266,12 @@ AnsiString TStatement::ColumnText(int Column) const {
     return AnsiString(reinterpret_cast<const char*>(Text), sqlite3_column_bytes(FStmt, Column));
 }
 
-int64_t TStatement::ColumnInt(int Column) const { return sqlite3_column_int64(FStmt, Column); }
-bool TStatement::ColumnIsNull(int Column) const { return sqlite3_column_type(FStmt, Column) == SQLITE_NULL; }
+int64_t TStatement::ColumnInt(int Column) const {
+    return sqlite3_column_int64(FStmt, Column);
+}
+bool TStatement::ColumnIsNull(int Column) const {
+    return sqlite3_column_type(FStmt, Column) == SQLITE_NULL;
+}
 bool TStatement::ColumnIsInteger(int Column) const {
     return sqlite3_column_type(FStmt, Column) == SQLITE_INTEGER;
 }
@@ -269,7 +286,9 @@ AnsiString TStatement::ColumnDeclType(int Column) const {
     return T ? AnsiString(T) : AnsiString();
 }
 
-int TStatement::ParamCount() const { return sqlite3_bind_parameter_count(FStmt); }
+int TStatement::ParamCount() const {
+    return sqlite3_bind_parameter_count(FStmt);
+}
 
 AnsiString TStatement::ParamName(int Index) const {
     const char* N = sqlite3_bind_parameter_name(FStmt, Index);
@@ -280,7 +299,7 @@ AnsiString TStatement::ParamName(int Index) const {
 
 namespace {
 class TStatementRows : public TRowSource {
-public:
+  public:
     TStatementRows(std::unique_ptr<TStatement> Stmt, bool RowIdFirst)
         : FStmt(std::move(Stmt)), FFirst(RowIdFirst ? 1 : 0) {}
     int ColumnCount() const override { return FStmt->ColumnCount() - FFirst; }
@@ -297,7 +316,7 @@ public:
     bool IsInteger(int Column) const override { return FHasRow && FStmt->ColumnIsInteger(Column + FFirst); }
     int64_t RowId() const override { return FFirst ? FStmt->ColumnInt(0) : 0; }
 
-private:
+  private:
     std::unique_ptr<TStatement> FStmt;
     int FFirst;
     bool FHasRow = false;

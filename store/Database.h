@@ -20,7 +20,7 @@ struct TColumnInfo {
 
 // Rows as a data set reads them at Open.
 class TRowSource {
-public:
+  public:
     virtual ~TRowSource() = default;
     virtual int ColumnCount() const = 0;
     virtual AnsiString ColumnName(int Column) const = 0;
@@ -38,7 +38,7 @@ class TSqliteDatabase;
 
 // A prepared statement borrowed from the connection's cache; reset and returned on destruction.
 class TStatement {
-public:
+  public:
     TStatement(TSqliteDatabase& Db, const std::string& Sql);
     // Null when the text does not prepare (no such table or column, for instance).
     static std::unique_ptr<TStatement> TryPrepare(TSqliteDatabase& Db, const std::string& Sql);
@@ -64,7 +64,7 @@ public:
     AnsiString ParamName(int Index) const;  // 1-based; ":Name", or empty for "?"
     TSqliteDatabase& Db() const { return FDb; }
 
-private:
+  private:
     TStatement(TSqliteDatabase& Db, const std::string& Sql, sqlite3_stmt* Stmt);
     TSqliteDatabase& FDb;
     std::string FSql;
@@ -73,7 +73,7 @@ private:
 };
 
 class TSqliteDatabase {
-public:
+  public:
     // The connection for a database name, made on first use and kept while any data set holds
     // it. A file that is not a database or cannot be read raises EDatabaseError naming its path.
     static std::shared_ptr<TSqliteDatabase> Connect(const AnsiString& DatabaseName);
@@ -84,14 +84,15 @@ public:
     const std::string& Path() const { return FPath; }
     sqlite3* Handle() const { return FDb; }
     void Exec(const std::string& Sql);
-    [[noreturn]] void Fail(const AnsiString& What) const;  // EDatabaseError with the path and the engine's text
+    [[noreturn]] void Fail(
+        const AnsiString& What) const;  // EDatabaseError with the path and the engine's text
     bool TableExists(const AnsiString& Table);
     std::vector<TColumnInfo> TableColumns(const AnsiString& Table);
     void EnsureIndex(const AnsiString& Table, const std::vector<AnsiString>& Columns);
     int64_t LastInsertRowId() const;
     int Changes() const;
 
-private:
+  private:
     friend class TStatement;
     TSqliteDatabase(std::string Path, const AnsiString& DatabaseName);
     bool SameFile() const;  // the file on disk is still the one this connection opened

@@ -4,9 +4,9 @@
 
 const std::vector<AnsiString>& FieldTypeNames() {
     static const std::vector<AnsiString> Names = {
-        "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord",   "ftBoolean", "ftFloat",   "ftCurrency",
-        "ftBCD",     "ftDate",   "ftTime",     "ftDateTime", "ftBytes", "ftVarBytes", "ftAutoInc", "ftBlob",
-        "ftMemo"};
+        "ftUnknown", "ftString",   "ftSmallint", "ftInteger", "ftWord", "ftBoolean",
+        "ftFloat",   "ftCurrency", "ftBCD",      "ftDate",    "ftTime", "ftDateTime",
+        "ftBytes",   "ftVarBytes", "ftAutoInc",  "ftBlob",    "ftMemo"};
     return Names;
 }
 
@@ -16,20 +16,19 @@ const std::vector<AnsiString> FieldKindNames = {"fkData", "fkCalculated", "fkLoo
 }  // namespace
 
 const TClassInfo& TField::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TField>("TField", &TComponent::StaticClassInfo())
-                                       .Enum("FieldKind", &TField::FieldKind, &TField::SetFieldKind, fkData,
-                                             FieldKindNames)
-                                       .Str("FieldName", &TField::FieldName, &TField::SetFieldName)
-                                       .Enum("Alignment", &TField::Alignment, &TField::SetAlignment,
-                                             taLeftJustify, AlignmentNames, &TField::AlignmentStored)
-                                       .Bool("Calculated", &TField::Calculated, &TField::SetCalculated, false,
-                                             &TField::NotStored)
-                                       .Str("DisplayLabel", &TField::FDisplayLabel, &TField::SetDisplayLabel)
-                                       .Int("DisplayWidth", &TField::DisplayWidth, &TField::SetDisplayWidth, 0,
-                                            "", &TField::DisplayWidthStored)
-                                       .Bool("ReadOnly", &TField::ReadOnly, &TField::SetReadOnly, false)
-                                       .Bool("Visible", &TField::Visible, &TField::SetVisible, true)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TField>("TField", &TComponent::StaticClassInfo())
+            .Enum("FieldKind", &TField::FieldKind, &TField::SetFieldKind, fkData, FieldKindNames)
+            .Str("FieldName", &TField::FieldName, &TField::SetFieldName)
+            .Enum("Alignment", &TField::Alignment, &TField::SetAlignment, taLeftJustify, AlignmentNames,
+                  &TField::AlignmentStored)
+            .Bool("Calculated", &TField::Calculated, &TField::SetCalculated, false, &TField::NotStored)
+            .Str("DisplayLabel", &TField::FDisplayLabel, &TField::SetDisplayLabel)
+            .Int("DisplayWidth", &TField::DisplayWidth, &TField::SetDisplayWidth, 0, "",
+                 &TField::DisplayWidthStored)
+            .Bool("ReadOnly", &TField::ReadOnly, &TField::SetReadOnly, false)
+            .Bool("Visible", &TField::Visible, &TField::SetVisible, true)
+            .Build();
     return Info;
 }
 
@@ -91,25 +90,35 @@ void TField::SetSize(int Value) {
     FSize = Value < 0 ? 0 : Value;
 }
 
-int TField::Index() const { return FDataSet ? FDataSet->Fields()->IndexOf(this) : -1; }
+int TField::Index() const {
+    return FDataSet ? FDataSet->Fields()->IndexOf(this) : -1;
+}
 
-bool TField::IsNull() const { return !FDataSet || !FDataSet->FieldValue(this).has_value(); }
+bool TField::IsNull() const {
+    return !FDataSet || !FDataSet->FieldValue(this).has_value();
+}
 
 AnsiString TField::AsString() const {
     if (!FDataSet) return AnsiString();
     return FDataSet->FieldValue(this).value_or(AnsiString());
 }
 
-void TField::SetAsString(const AnsiString& Value) { SetValue(Value); }
+void TField::SetAsString(const AnsiString& Value) {
+    SetValue(Value);
+}
 
 int TField::AsInteger() const {
     if (IsNull()) return 0;
     return StrToInt(AsString());
 }
 
-void TField::SetAsInteger(int Value) { SetValue(IntToStr(Value)); }
+void TField::SetAsInteger(int Value) {
+    SetValue(IntToStr(Value));
+}
 
-void TField::Clear() { SetValue(std::nullopt); }
+void TField::Clear() {
+    SetValue(std::nullopt);
+}
 
 void TField::SetValue(std::optional<AnsiString> Value) {
     if (!FDataSet) throw EDatabaseError("Field '" + FFieldName + "' belongs to no data set");
@@ -128,7 +137,9 @@ const TClassInfo& TStringField::StaticClassInfo() {
     return Info;
 }
 
-TStringField::TStringField(TComponent* AOwner) : TField(AOwner) { FSize = 20; }
+TStringField::TStringField(TComponent* AOwner) : TField(AOwner) {
+    FSize = 20;
+}
 
 void TStringField::Validate(const AnsiString& Value) const {
     if (!IsCp949Representable(Value)) {
@@ -194,12 +205,12 @@ int TFields::IndexOf(const TField* Field) const {
 // ---- field definitions
 
 const TClassInfo& TFieldDef::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TFieldDef>("TFieldDef", &TCollectionItem::StaticClassInfo())
-                                       .Str("Name", &TFieldDef::Name, &TFieldDef::SetName)
-                                       .Enum("DataType", &TFieldDef::DataType, &TFieldDef::SetDataType, ftUnknown,
-                                             FieldTypeNames())
-                                       .Int("Size", &TFieldDef::Size, &TFieldDef::SetSize, 0)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TFieldDef>("TFieldDef", &TCollectionItem::StaticClassInfo())
+            .Str("Name", &TFieldDef::Name, &TFieldDef::SetName)
+            .Enum("DataType", &TFieldDef::DataType, &TFieldDef::SetDataType, ftUnknown, FieldTypeNames())
+            .Int("Size", &TFieldDef::Size, &TFieldDef::SetSize, 0)
+            .Build();
     return Info;
 }
 

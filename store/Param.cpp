@@ -2,7 +2,8 @@
 #include "store/Database.h"
 
 namespace {
-const std::vector<AnsiString> ParamTypeNames = {"ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResult"};
+const std::vector<AnsiString> ParamTypeNames = {"ptUnknown", "ptInput", "ptOutput", "ptInputOutput",
+                                                "ptResult"};
 
 bool IsNameChar(char C) {
     return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '_' ||
@@ -11,13 +12,12 @@ bool IsNameChar(char C) {
 }  // namespace
 
 const TClassInfo& TParam::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TParam>("TParam", &TCollectionItem::StaticClassInfo())
-                                       .Str("Name", &TParam::Name, &TParam::SetName)
-                                       .Enum("DataType", &TParam::DataType, &TParam::SetDataType, ftUnknown,
-                                             FieldTypeNames())
-                                       .Enum("ParamType", &TParam::ParamType, &TParam::SetParamType, ptUnknown,
-                                             ParamTypeNames)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TParam>("TParam", &TCollectionItem::StaticClassInfo())
+            .Str("Name", &TParam::Name, &TParam::SetName)
+            .Enum("DataType", &TParam::DataType, &TParam::SetDataType, ftUnknown, FieldTypeNames())
+            .Enum("ParamType", &TParam::ParamType, &TParam::SetParamType, ptUnknown, ParamTypeNames)
+            .Build();
     return Info;
 }
 
@@ -26,7 +26,9 @@ void TParam::SetAsString(const AnsiString& Value) {
     FValue = Value;
 }
 
-int TParam::AsInteger() const { return FValue ? StrToInt(*FValue) : 0; }
+int TParam::AsInteger() const {
+    return FValue ? StrToInt(*FValue) : 0;
+}
 
 void TParam::SetAsInteger(int Value) {
     if (FDataType == ftUnknown) FDataType = ftInteger;
@@ -58,13 +60,15 @@ void TParams::ParseSQL(const AnsiString& Sql) {
         char C = Sql[I];
         if (C == '\'' || C == '"') {  // quoted text and identifiers hold no parameters
             size_t End = Sql.find(C, I + 1);
-            while (End != AnsiString::npos && End + 1 < Sql.size() && Sql[End + 1] == C) End = Sql.find(C, End + 2);
+            while (End != AnsiString::npos && End + 1 < Sql.size() && Sql[End + 1] == C)
+                End = Sql.find(C, End + 2);
             if (End == AnsiString::npos) break;
             I = End;
         } else if (C == '-' && I + 1 < Sql.size() && Sql[I + 1] == '-') {
             I = Sql.find('\n', I);
             if (I == AnsiString::npos) break;
-        } else if (C == ':' && I + 1 < Sql.size() && IsNameChar(Sql[I + 1]) && (I == 0 || Sql[I - 1] != ':')) {
+        } else if (C == ':' && I + 1 < Sql.size() && IsNameChar(Sql[I + 1]) &&
+                   (I == 0 || Sql[I - 1] != ':')) {
             size_t End = I + 1;
             while (End < Sql.size() && IsNameChar(Sql[End])) ++End;
             AnsiString Name = Sql.substr(I + 1, End - I - 1);
@@ -83,7 +87,8 @@ void TParams::ParseSQL(const AnsiString& Sql) {
     std::vector<TKept> Kept;
     for (auto& N : Names) {
         TParam* Old = FindParam(N);
-        Kept.push_back(Old ? TKept{Old->DataType(), Old->ParamType(), Old->Value()} : TKept{ftUnknown, ptUnknown, {}});
+        Kept.push_back(Old ? TKept{Old->DataType(), Old->ParamType(), Old->Value()}
+                           : TKept{ftUnknown, ptUnknown, {}});
     }
     Clear();
     for (size_t I = 0; I < Names.size(); ++I) {

@@ -17,7 +17,9 @@ TQuery::TQuery(TComponent* AOwner)
     FSQL->OnChange = [this] { SQLChanged(); };
 }
 
-TQuery::~TQuery() { FSQL->OnChange = nullptr; }
+TQuery::~TQuery() {
+    FSQL->OnChange = nullptr;
+}
 
 void TQuery::SQLChanged() {
     if (Active()) Close();

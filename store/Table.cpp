@@ -24,7 +24,9 @@ void TTable::SetTableName(const AnsiString& Value) {
     FTableName = Value;
 }
 
-bool TTable::Exists() { return Database().TableExists(FTableName); }
+bool TTable::Exists() {
+    return Database().TableExists(FTableName);
+}
 
 void TTable::CreateTable() {
     TSqliteDatabase& Db = Database();
@@ -50,7 +52,8 @@ void TTable::CreateTableIn(TSqliteDatabase& Db) {
         }
     }
     if (Columns.empty())
-        Error("Table '" + FTableName + "' does not exist in " + Db.Path() + " and has no fields to be created with");
+        Error("Table '" + FTableName + "' does not exist in " + Db.Path() +
+              " and has no fields to be created with");
     std::string Sql = "CREATE TABLE IF NOT EXISTS " + QuoteIdent(FTableName) + " (";
     for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + Columns[I];
     Db.Exec(Sql + ")");
@@ -105,7 +108,8 @@ std::unique_ptr<TRowSource> TTable::OpenRows() {
     return StatementRows(std::move(Stmt), true);
 }
 
-int64_t TTable::InsertRow(const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) {
+int64_t TTable::InsertRow(
+    const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) {
     TSqliteDatabase& Db = *FDatabase;
     std::string Sql = "INSERT INTO " + QuoteIdent(FTableName);
     if (Values.empty()) {
@@ -124,8 +128,8 @@ int64_t TTable::InsertRow(const std::vector<std::pair<const TField*, const std::
     return Db.LastInsertRowId();
 }
 
-void TTable::UpdateRow(int64_t RowId,
-                       const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) {
+void TTable::UpdateRow(
+    int64_t RowId, const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) {
     TSqliteDatabase& Db = *FDatabase;
     std::string Sql = "UPDATE " + QuoteIdent(FTableName) + " SET ";
     for (size_t I = 0; I < Values.size(); ++I)

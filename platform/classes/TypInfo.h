@@ -48,6 +48,7 @@ struct TPropInfo {
     std::function<void(TPersistent*, const TFormValue&, TReadContext&)> Set;
     std::function<bool(const TPersistent*)> Stored;  // differs from its default and may be stored
     std::function<TPersistent*(TPersistent*)> Object;  // Object and Collection kinds
+    bool AlwaysPublished = false;  // every descendant publishes it too (Left, Top, Tag, ...)
 };
 
 struct TMethodInfo {
@@ -125,7 +126,11 @@ public:
     TClassBuilder(const char* Name, const TClassInfo* Parent) {
         Info.Name = Name;
         Info.Parent = Parent;
-        if (Parent) Info.Catalogue = Parent->Catalogue;
+        if (Parent) {
+            Info.Catalogue = Parent->Catalogue;
+            for (auto& P : Parent->Props)
+                if (P.AlwaysPublished) Info.Props.push_back(P);
+        }
     }
     TClassBuilder& Creatable() {
         Info.Create = [](TComponent* Owner) -> TComponent* { return new C(Owner); };
@@ -148,10 +153,18 @@ public:
     // Further properties are only offered to descendants, not published here.
     TClassBuilder& OfferOnly() {
         FOfferOnly = true;
+        FAlways = false;
         return *this;
     }
     TClassBuilder& Published() {
         FOfferOnly = false;
+        FAlways = false;
+        return *this;
+    }
+    // Further properties are published here and by every descendant.
+    TClassBuilder& AlwaysPublished() {
+        FOfferOnly = false;
+        FAlways = true;
         return *this;
     }
 
@@ -356,6 +369,7 @@ private:
         return P;
     }
     TClassBuilder& Add(TPropInfo P) {
+        P.AlwaysPublished = FAlways;
         FLastName = P.Name;
         Info.Catalogue[P.Name] = P;
         if (!FOfferOnly) Publish(P);
@@ -371,6 +385,7 @@ private:
     }
     TClassInfo Info;
     bool FOfferOnly = false;
+    bool FAlways = false;
     AnsiString FLastName;
 };
 

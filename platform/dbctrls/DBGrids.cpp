@@ -5,9 +5,9 @@
 namespace {
 const std::vector<AnsiString> AlignmentNames = {"taLeftJustify", "taRightJustify", "taCenter"};
 const std::vector<AnsiString> DBGridOptionNames = {
-    "dgEditing", "dgAlwaysShowEditor",    "dgTitles",        "dgIndicator",    "dgColumnResize",
-    "dgColLines", "dgRowLines",           "dgTabs",          "dgRowSelect",    "dgAlwaysShowSelection",
-    "dgConfirmDelete", "dgCancelOnExit",  "dgMultiSelect"};
+    "dgEditing",       "dgAlwaysShowEditor", "dgTitles",     "dgIndicator", "dgColumnResize",
+    "dgColLines",      "dgRowLines",         "dgTabs",       "dgRowSelect", "dgAlwaysShowSelection",
+    "dgConfirmDelete", "dgCancelOnExit",     "dgMultiSelect"};
 constexpr int IndicatorWidth = 11;
 }  // namespace
 
@@ -15,11 +15,12 @@ constexpr int IndicatorWidth = 11;
 
 const TClassInfo& TColumnTitle::StaticClassInfo() {
     using C = TColumnTitle;
-    static const TClassInfo Info = TClassBuilder<C>("TColumnTitle", &TPersistent::StaticClassInfo())
-                                       .Enum("Alignment", &C::Alignment, &C::SetAlignment, taLeftJustify, AlignmentNames)
-                                       .Str("Caption", &C::Caption, &C::SetCaption, "", &C::CaptionStored)
-                                       .Object("Font", &C::Font)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<C>("TColumnTitle", &TPersistent::StaticClassInfo())
+            .Enum("Alignment", &C::Alignment, &C::SetAlignment, taLeftJustify, AlignmentNames)
+            .Str("Caption", &C::Caption, &C::SetCaption, "", &C::CaptionStored)
+            .Object("Font", &C::Font)
+            .Build();
     return Info;
 }
 
@@ -47,21 +48,23 @@ void TColumnTitle::SetAlignment(TAlignment Value) {
 
 const TClassInfo& TColumn::StaticClassInfo() {
     using C = TColumn;
-    static const TClassInfo Info =
-        TClassBuilder<C>("TColumn", &TCollectionItem::StaticClassInfo())
-            .Enum("Alignment", &C::Alignment, &C::SetAlignment, taLeftJustify, AlignmentNames, &C::AlignmentStored)
-            .Str("FieldName", &C::FieldName, &C::SetFieldName)
-            .Object("Title", &C::Title)
-            .Int("Width", &C::Width, &C::SetWidth, 64, "", &C::WidthStored)
-            .Bool("Visible", &C::Visible, &C::SetVisible, true)
-            .Build();
+    static const TClassInfo Info = TClassBuilder<C>("TColumn", &TCollectionItem::StaticClassInfo())
+                                       .Enum("Alignment", &C::Alignment, &C::SetAlignment, taLeftJustify,
+                                             AlignmentNames, &C::AlignmentStored)
+                                       .Str("FieldName", &C::FieldName, &C::SetFieldName)
+                                       .Object("Title", &C::Title)
+                                       .Int("Width", &C::Width, &C::SetWidth, 64, "", &C::WidthStored)
+                                       .Bool("Visible", &C::Visible, &C::SetVisible, true)
+                                       .Build();
     return Info;
 }
 
 TColumn::TColumn() : FTitle(std::make_unique<TColumnTitle>(this)) {}
 TColumn::~TColumn() = default;
 
-TDBGrid* TColumn::Grid() const { return FColumns ? FColumns->Grid() : nullptr; }
+TDBGrid* TColumn::Grid() const {
+    return FColumns ? FColumns->Grid() : nullptr;
+}
 
 TField* TColumn::Field() const {
     TDBGrid* G = Grid();
@@ -122,17 +125,17 @@ TCollectionItem* TDBGridColumns::NewItem() {
 // ---- the data link
 
 class TDBGrid::TGridDataLink : public TDataLink {
-public:
+  public:
     explicit TGridDataLink(TDBGrid* Grid) : FGrid(Grid) {}
 
-protected:
+  protected:
     void ActiveChanged() override { FGrid->LayoutChanged(); }
     void DataSetChanged() override { FGrid->LayoutChanged(); }
     void DataSetScrolled(int) override { FGrid->SyncRow(); }
     void RecordChanged(TField*) override { FGrid->Invalidate(); }
     void EditingChanged() override { FGrid->Invalidate(); }
 
-private:
+  private:
     TDBGrid* FGrid;
 };
 
@@ -176,7 +179,9 @@ TDBGrid::~TDBGrid() {
     FDataLink->SetDataSource(nullptr);
 }
 
-TDataSource* TDBGrid::DataSource() const { return FDataLink->DataSource(); }
+TDataSource* TDBGrid::DataSource() const {
+    return FDataLink->DataSource();
+}
 
 void TDBGrid::SetDataSource(TDataSource* Value) {
     if (Value == DataSource()) return;
@@ -219,9 +224,13 @@ TColumn* TDBGrid::ShownColumn(int Index) const {
     return nullptr;
 }
 
-TColumn* TDBGrid::ColumnAt(int ACol) const { return ShownColumn(ACol - IndicatorOffset()); }
+TColumn* TDBGrid::ColumnAt(int ACol) const {
+    return ShownColumn(ACol - IndicatorOffset());
+}
 
-int TDBGrid::RecordRow(int Record) const { return TitleOffset() + Record; }
+int TDBGrid::RecordRow(int Record) const {
+    return TitleOffset() + Record;
+}
 
 void TDBGrid::LayoutChanged() {
     if (FInLayout || Loading()) return;
@@ -231,7 +240,8 @@ void TDBGrid::LayoutChanged() {
     FDefaultColumns->Clear();
     if (FColumns->Count() == 0 && Ds)
         for (int I = 0; I < Ds->FieldCount(); ++I)
-            if (Ds->Fields()->Fields(I)->Visible()) FDefaultColumns->AddColumn()->SetFieldName(Ds->Fields()->Fields(I)->FieldName());
+            if (Ds->Fields()->Fields(I)->Visible())
+                FDefaultColumns->AddColumn()->SetFieldName(Ds->Fields()->Fields(I)->FieldName());
 
     TGridOptions G = goFixedVertLine | goFixedHorzLine;
     if (FOptions & dgColLines) G |= goVertLine;
@@ -334,8 +344,14 @@ void TDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AS
         Text(Column->Title()->Caption(), Column->Title()->Alignment());
         return;
     }
-    TField* F = Column->Field();
     int Record = ARow - TitleOffset();
-    if (!Ds || !F || Record >= Ds->RecordCount()) return;
+    if (!Ds || Record >= Ds->RecordCount()) {
+        // The blank row of an empty or closed data set is nobody's current row.
+        Cv->Brush()->SetColor(Color());
+        Cv->FillRect(ARect);
+        return;
+    }
+    TField* F = Column->Field();
+    if (!F) return;
     Text(Ds->RecordText(Record, F), Column->Alignment());
 }

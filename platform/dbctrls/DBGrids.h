@@ -20,8 +20,9 @@ enum TDBGridOption : uint32_t {
     dgMultiSelect = 4096
 };
 using TDBGridOptions = uint32_t;
-constexpr TDBGridOptions DefaultDBGridOptions = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines |
-                                                dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
+constexpr TDBGridOptions DefaultDBGridOptions = dgEditing | dgTitles | dgIndicator | dgColumnResize |
+                                                dgColLines | dgRowLines | dgTabs | dgConfirmDelete |
+                                                dgCancelOnExit;
 
 class TDBGrid;
 class TDBGridColumns;
@@ -37,7 +38,7 @@ class TColumnTitle : public TPersistent {
     void SetAlignment(TAlignment Value);
     TFont* Font() const { return FFont.get(); }
 
-private:
+  private:
     bool CaptionStored() const { return !FCaption.empty(); }
     TColumn* FColumn;
     AnsiString FCaption;
@@ -65,7 +66,7 @@ class TColumn : public TCollectionItem {
     void SetVisible(bool Value);
     TDBGrid* Grid() const;
 
-private:
+  private:
     friend class TDBGridColumns;
     friend class TColumnTitle;
     void Changed();
@@ -81,16 +82,16 @@ private:
 };
 
 class TDBGridColumns : public TCollection {
-public:
+  public:
     explicit TDBGridColumns(TDBGrid* Grid) : FGrid(Grid) {}
     TColumn* Items(int Index) const { return static_cast<TColumn*>(Item(Index)); }
     TColumn* AddColumn() { return static_cast<TColumn*>(Add()); }
     TDBGrid* Grid() const { return FGrid; }
 
-protected:
+  protected:
     TCollectionItem* NewItem() override;
 
-private:
+  private:
     TDBGrid* FGrid;
 };
 
@@ -127,12 +128,12 @@ class TDBGrid : public TCustomGrid {
 
     TDBGridClickEvent OnCellClick;
 
-protected:
+  protected:
     bool SelectCell(int ACol, int ARow) override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void FontChanged() override;
 
-private:
+  private:
     class TGridDataLink;
     TCollection* ColumnsItems() const { return FColumns.get(); }
     int IndicatorOffset() const { return (FOptions & dgIndicator) ? 1 : 0; }

@@ -132,7 +132,8 @@ void TBitmap::LoadFromBytes(const std::string& B) {
     }
     const bool TopDown = H < 0;
     H = std::llabs(H);
-    if (W <= 0 || H <= 0 || W > 32768 || H > 32768 || W * H > (int64_t(1) << 26)) Bad("size " + IntToStr(W) + " x " + IntToStr(H));
+    if (W <= 0 || H <= 0 || W > 32768 || H > 32768 || W * H > (int64_t(1) << 26))
+        Bad("size " + IntToStr(W) + " x " + IntToStr(H));
     if (Bpp != 1 && Bpp != 4 && Bpp != 8 && Bpp != 24 && Bpp != 32) Bad(IntToStr(Bpp) + " bits per pixel");
     // Uncompressed only; 32-bit files may name their (standard) masks.
     if (Compression != 0 && !(Compression == 3 && Bpp == 32)) Bad("compressed data");

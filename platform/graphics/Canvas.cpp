@@ -195,7 +195,9 @@ struct TSector {
     }
 };
 // Pens wider than this are drawn this wide, which bounds the work that bad input can cause.
-inline int PenReach(int Width) { return std::clamp(Width, 1, 256); }
+inline int PenReach(int Width) {
+    return std::clamp(Width, 1, 256);
+}
 }  // namespace
 
 TCanvas::TCanvas(TBitmap* Surface)

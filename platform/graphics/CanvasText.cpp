@@ -57,6 +57,7 @@ QFont MakeFont(const AnsiString& Name, int Height, TFontStyles Style) {
     F.setUnderline(Style & fsUnderline);
     F.setStrikeOut(Style & fsStrikeOut);
     F.setStyleStrategy(QFont::PreferAntialias);
+    F.setHintingPreference(QFont::PreferFullHinting);  // stems on whole pixels, as crisp as the classic look
     if (Height == 0) Height = -11;
     if (Height < 0) {
         F.setPixelSize(std::max(1, -Height));  // the character height without internal leading

@@ -16,7 +16,8 @@ const TClassInfo& TUpDown::StaticClassInfo() {
             .Int("Max", &C::Max, &C::SetMax, 100)
             .Int("Increment", &C::Increment, &C::SetIncrement, 1)
             .Inherit({"Constraints"})
-            .Enum("Orientation", &C::Orientation, &C::SetOrientation, udVertical, {"udHorizontal", "udVertical"})
+            .Enum("Orientation", &C::Orientation, &C::SetOrientation, udVertical,
+                  {"udHorizontal", "udVertical"})
             .Inherit({"ParentShowHint", "PopupMenu"})
             .Int("Position", &C::Position, &C::SetPosition, 0)
             .Inherit({"ShowHint", "TabOrder", "TabStop"})

@@ -42,10 +42,10 @@ class TUpDown : public TCustomControl {
     TUDClickEvent OnClick;
     TUDChangingEvent OnChanging;
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     int FMin = 0, FMax = 100, FPosition = 0, FIncrement = 1;
     bool FWrap = false, FArrowKeys = true, FThousands = true;
     TUDOrientation FOrientation = udVertical;

@@ -7,12 +7,13 @@
 #include "platform/ui/qt/QtPeer.h"
 
 const TClassInfo& TSizeConstraints::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TSizeConstraints>("TSizeConstraints", nullptr)
-                                       .Int("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::MaxHeight, 0)
-                                       .Int("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::MaxWidth, 0)
-                                       .Int("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::MinHeight, 0)
-                                       .Int("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::MinWidth, 0)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TSizeConstraints>("TSizeConstraints", &TPersistent::StaticClassInfo())
+            .Int("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::MaxHeight, 0)
+            .Int("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::MaxWidth, 0)
+            .Int("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::MinHeight, 0)
+            .Int("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::MinWidth, 0)
+            .Build();
     return Info;
 }
 
@@ -26,29 +27,17 @@ const TClassInfo& TPopupMenu::StaticClassInfo() {
 
 const TClassInfo& TControl::StaticClassInfo() {
     static const TClassInfo Info = [] {
-        RegisterIntegerIdents("TCursor", {{"crDefault", crDefault},
-                                          {"crNone", -1},
-                                          {"crArrow", crArrow},
-                                          {"crCross", -3},
-                                          {"crIBeam", crIBeam},
-                                          {"crSizeNESW", -6},
-                                          {"crSizeNS", -7},
-                                          {"crSizeNWSE", -8},
-                                          {"crSizeWE", -9},
-                                          {"crUpArrow", -10},
-                                          {"crHourGlass", -11},
-                                          {"crDrag", crDrag},
-                                          {"crNoDrop", -13},
-                                          {"crHSplit", -14},
-                                          {"crVSplit", -15},
-                                          {"crMultiDrag", -16},
-                                          {"crSQLWait", -17},
-                                          {"crNo", -18},
-                                          {"crAppStart", -19},
-                                          {"crHelp", -20},
-                                          {"crHandPoint", crHandPoint}});
+        RegisterIntegerIdents("TCursor",
+                              {{"crDefault", crDefault}, {"crNone", -1},       {"crArrow", crArrow},
+                               {"crCross", -3},          {"crIBeam", crIBeam}, {"crSizeNESW", -6},
+                               {"crSizeNS", -7},         {"crSizeNWSE", -8},   {"crSizeWE", -9},
+                               {"crUpArrow", -10},       {"crHourGlass", -11}, {"crDrag", crDrag},
+                               {"crNoDrop", -13},        {"crHSplit", -14},    {"crVSplit", -15},
+                               {"crMultiDrag", -16},     {"crSQLWait", -17},   {"crNo", -18},
+                               {"crAppStart", -19},      {"crHelp", -20},      {"crHandPoint", crHandPoint}});
         using C = TControl;
-        return TClassBuilder<C>("TControl", nullptr)
+        return TClassBuilder<C>("TControl", &TComponent::StaticClassInfo())
+            .AlwaysPublished()
             .Int("Tag", &C::Tag, &C::SetTag, 0)
             .Int("Left", &C::Left, &C::SetLeft, 0)
             .Int("Top", &C::Top, &C::SetTop, 0)
@@ -57,8 +46,10 @@ const TClassInfo& TControl::StaticClassInfo() {
             .Int("Cursor", &C::Cursor, &C::SetCursor, crDefault, "TCursor")
             .Str("Hint", &C::Hint, &C::SetHint)
             .OfferOnly()
-            .Enum("Align", &C::Align, &C::SetAlign, alNone, {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"})
-            .Set("Anchors", &C::Anchors, &C::SetAnchors, akLeft | akTop, {"akLeft", "akTop", "akRight", "akBottom"})
+            .Enum("Align", &C::Align, &C::SetAlign, alNone,
+                  {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"})
+            .Set("Anchors", &C::Anchors, &C::SetAnchors, akLeft | akTop,
+                 {"akLeft", "akTop", "akRight", "akBottom"})
             .Str("Caption", &C::Caption, &C::SetCaption)
             .Int("Color", &C::Color, &C::SetColor, clWindow, "TColor", &C::IsColorDefaultStored)
             .Object("Constraints", &C::Constraints)
@@ -96,7 +87,9 @@ const TClassInfo& TControl::StaticClassInfo() {
 }
 
 TControl::TControl(TComponent* AOwner)
-    : TComponent(AOwner), FFont(std::make_unique<TFont>()), FConstraints(std::make_unique<TSizeConstraints>()) {
+    : TComponent(AOwner),
+      FFont(std::make_unique<TFont>()),
+      FConstraints(std::make_unique<TSizeConstraints>()) {
     FFont->OnChange = [this] {
         if (!FUpdatingFont) FParentFont = false;
         FontChanged();
@@ -136,8 +129,12 @@ TRect TControl::ClientRect() const {
     return {0, 0, std::max(0, FWidth - 2 * N), std::max(0, FHeight - 2 * N)};
 }
 
-void TControl::SetClientWidth(int V) { SetWidth(V + FWidth - ClientWidth()); }
-void TControl::SetClientHeight(int V) { SetHeight(V + FHeight - ClientHeight()); }
+void TControl::SetClientWidth(int V) {
+    SetWidth(V + FWidth - ClientWidth());
+}
+void TControl::SetClientHeight(int V) {
+    SetHeight(V + FHeight - ClientHeight());
+}
 
 namespace {
 // An empty client area gives an empty surface in both directions.
@@ -302,11 +299,11 @@ void TControl::DblClick() {
 
 void TControl::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case CM_CTL3DCHANGED:
-        Invalidate();
-        break;
-    default:
-        break;
+        case CM_CTL3DCHANGED:
+            Invalidate();
+            break;
+        default:
+            break;
     }
 }
 
@@ -365,24 +362,28 @@ void TControl::CreateWnd() {
     CheckClientSize();
 }
 
-void TControl::DestroyWnd() { FPeer.reset(); }
+void TControl::DestroyWnd() {
+    FPeer.reset();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TWinControl
 
 const TClassInfo& TWinControl::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClassInfo())
-                                       .OfferOnly()
-                                       .Bool("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D, true,
-                                             &TWinControl::IsCtl3DStored)
-                                       .Bool("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D, true)
-                                       .Int("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
-                                       .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClassInfo())
+            .OfferOnly()
+            .Bool("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D, true, &TWinControl::IsCtl3DStored)
+            .Bool("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D, true)
+            .Int("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
+            .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
+            .Build();
     return Info;
 }
 
-TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) { FStyle = WS_CHILD; }
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
+    FStyle = WS_CHILD;
+}
 
 TWinControl::~TWinControl() {
     Include(csDestroying);
@@ -436,7 +437,8 @@ void TWinControl::SetTabOrder(int16_t V) {
 void TWinControl::UpdateTabChain() {
     std::vector<TWinControl*> Chain;
     for (TControl* C : FControls)
-        if (auto* W = dynamic_cast<TWinControl*>(C); W && W->HandleAllocated() && W->TabStop()) Chain.push_back(W);
+        if (auto* W = dynamic_cast<TWinControl*>(C); W && W->HandleAllocated() && W->TabStop())
+            Chain.push_back(W);
     std::stable_sort(Chain.begin(), Chain.end(), [](TWinControl* A, TWinControl* B) {
         auto Key = [](TWinControl* W) { return W->TabOrder() < 0 ? INT32_MAX : int(W->TabOrder()); };
         return Key(A) < Key(B);
@@ -464,7 +466,9 @@ void TWinControl::SetFocus() {
     W->setFocus(Qt::OtherFocusReason);
 }
 
-bool TWinControl::Focused() const { return FPeer && FPeer->Widget && FPeer->Widget->hasFocus(); }
+bool TWinControl::Focused() const {
+    return FPeer && FPeer->Widget && FPeer->Widget->hasFocus();
+}
 
 void TWinControl::SetCtl3D(bool V) {
     FParentCtl3D = false;
@@ -567,33 +571,41 @@ void TWinControl::AlignChildren() {
             if (C->Align() == A && C->Visible()) L.push_back(C);
         std::stable_sort(L.begin(), L.end(), [A](TControl* X, TControl* Y) {
             switch (A) {
-            case alTop: return X->Top() < Y->Top();
-            case alBottom: return X->Top() + X->Height() > Y->Top() + Y->Height();
-            case alLeft: return X->Left() < Y->Left();
-            case alRight: return X->Left() + X->Width() > Y->Left() + Y->Width();
-            default: return false;
+                case alTop:
+                    return X->Top() < Y->Top();
+                case alBottom:
+                    return X->Top() + X->Height() > Y->Top() + Y->Height();
+                case alLeft:
+                    return X->Left() < Y->Left();
+                case alRight:
+                    return X->Left() + X->Width() > Y->Left() + Y->Width();
+                default:
+                    return false;
             }
         });
         for (TControl* C : L) {
             switch (A) {
-            case alTop:
-                C->SetBounds(R.Left, R.Top, R.Right - R.Left, C->Height());
-                R.Top += C->Height();
-                break;
-            case alBottom:
-                C->SetBounds(R.Left, R.Bottom - C->Height(), R.Right - R.Left, C->Height());
-                R.Bottom -= C->Height();
-                break;
-            case alLeft:
-                C->SetBounds(R.Left, R.Top, C->Width(), R.Bottom - R.Top);
-                R.Left += C->Width();
-                break;
-            case alRight:
-                C->SetBounds(R.Right - C->Width(), R.Top, C->Width(), R.Bottom - R.Top);
-                R.Right -= C->Width();
-                break;
-            case alClient: C->SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); break;
-            default: break;
+                case alTop:
+                    C->SetBounds(R.Left, R.Top, R.Right - R.Left, C->Height());
+                    R.Top += C->Height();
+                    break;
+                case alBottom:
+                    C->SetBounds(R.Left, R.Bottom - C->Height(), R.Right - R.Left, C->Height());
+                    R.Bottom -= C->Height();
+                    break;
+                case alLeft:
+                    C->SetBounds(R.Left, R.Top, C->Width(), R.Bottom - R.Top);
+                    R.Left += C->Width();
+                    break;
+                case alRight:
+                    C->SetBounds(R.Right - C->Width(), R.Top, C->Width(), R.Bottom - R.Top);
+                    R.Right -= C->Width();
+                    break;
+                case alClient:
+                    C->SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
+                    break;
+                default:
+                    break;
             }
         }
     };
@@ -631,13 +643,18 @@ const TClassInfo& TGraphicControl::StaticClassInfo() {
     return Info;
 }
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FSurface(std::make_unique<TBitmap>()) {
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), FSurface(std::make_unique<TBitmap>()) {
     FSurface->Canvas()->OnChange = [this] { SurfaceChanged(); };
 }
 
 TGraphicControl::~TGraphicControl() = default;
-TCanvas* TGraphicControl::Canvas() const { return FSurface->Canvas(); }
-void TGraphicControl::Repaint() { TControl::Repaint(); }
+TCanvas* TGraphicControl::Canvas() const {
+    return FSurface->Canvas();
+}
+void TGraphicControl::Repaint() {
+    TControl::Repaint();
+}
 
 const TClassInfo& TCustomControl::StaticClassInfo() {
     static const TClassInfo Info =
@@ -645,10 +662,15 @@ const TClassInfo& TCustomControl::StaticClassInfo() {
     return Info;
 }
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FSurface(std::make_unique<TBitmap>()) {
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), FSurface(std::make_unique<TBitmap>()) {
     FSurface->Canvas()->OnChange = [this] { SurfaceChanged(); };
 }
 
 TCustomControl::~TCustomControl() = default;
-TCanvas* TCustomControl::Canvas() const { return FSurface->Canvas(); }
-void TCustomControl::Repaint() { TControl::Repaint(); }
+TCanvas* TCustomControl::Canvas() const {
+    return FSurface->Canvas();
+}
+void TCustomControl::Repaint() {
+    TControl::Repaint();
+}

@@ -15,19 +15,35 @@ enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind : uint32_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 using TAnchors = uint32_t;
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
-enum TShiftStateBit : uint32_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
+enum TShiftStateBit : uint32_t {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
+};
 using TShiftState = uint32_t;
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TDragMode : uint8_t { dmManual, dmAutomatic };
 enum TDragKind : uint8_t { dkDrag, dkDock };
 enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-enum TControlStyleBit : uint32_t { csAcceptsControls = 1, csCaptureMouse = 2, csClickEvents = 4, csFramed = 8,
-                                   csSetCaption = 16, csOpaque = 32, csDoubleClicks = 64 };
+enum TControlStyleBit : uint32_t {
+    csAcceptsControls = 1,
+    csCaptureMouse = 2,
+    csClickEvents = 4,
+    csFramed = 8,
+    csSetCaption = 16,
+    csOpaque = 32,
+    csDoubleClicks = 64
+};
 using TControlStyle = uint32_t;
 using TCursor = int16_t;
 constexpr TCursor crDefault = 0, crArrow = -2, crIBeam = -4, crDrag = -12, crHandPoint = -21;
 
-using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
@@ -90,7 +106,10 @@ class TControl : public TComponent {
     const AnsiString& Hint() const { return FHint; }
     void SetHint(const AnsiString& V) { FHint = V; }
     bool ShowHint() const { return FShowHint; }
-    void SetShowHint(bool V) { FShowHint = V; FParentShowHint = false; }
+    void SetShowHint(bool V) {
+        FShowHint = V;
+        FParentShowHint = false;
+    }
     bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool V) { FParentShowHint = V; }
     TAlign Align() const { return FAlign; }
@@ -154,7 +173,7 @@ class TControl : public TComponent {
     virtual void HandleNeeded();
     bool HandleAllocated() const { return FPeer != nullptr; }
 
-protected:
+  protected:
     virtual void CreateWnd();
     virtual void DestroyWnd();
     // Hooks for the font and colour following the parent.
@@ -178,7 +197,7 @@ protected:
     friend struct TQtPeer;
     std::unique_ptr<TQtPeer> FPeer;
 
-private:
+  private:
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     TWinControl* FParent = nullptr;
     bool FVisible = true, FEnabled = true, FParentColor = true, FParentFont = true, FShowHint = false,
@@ -231,7 +250,7 @@ class TWinControl : public TControl {
     // Realigns children by their Align and Anchors after a size change.
     void Realign();
 
-protected:
+  protected:
     void CreateWnd() override;
     void DestroyWnd() override;
     void BoundsChanged() override;
@@ -242,7 +261,7 @@ protected:
     // Applies the Qt tab chain of the children by TabOrder.
     void UpdateTabChain();
 
-private:
+  private:
     friend class TControl;
     void AlignChildren();
     bool FAligning = false;
@@ -262,13 +281,13 @@ class TGraphicControl : public TControl {
     TBitmap* Surface() const { return FSurface.get(); }
     void Repaint() override;
 
-protected:
+  protected:
     virtual void Paint() {}
     TBitmap* BackingSurface() const override { return FSurface.get(); }
     void PaintBacking() override { Paint(); }
     friend struct TQtPeer;
 
-private:
+  private:
     std::unique_ptr<TBitmap> FSurface;
 };
 
@@ -280,13 +299,13 @@ class TCustomControl : public TWinControl {
     TBitmap* Surface() const { return FSurface.get(); }
     void Repaint() override;
 
-protected:
+  protected:
     virtual void Paint() {}
     TBitmap* BackingSurface() const override { return FSurface.get(); }
     void PaintBacking() override { Paint(); }
     friend struct TQtPeer;
 
-private:
+  private:
     std::unique_ptr<TBitmap> FSurface;
 };
 

@@ -13,7 +13,8 @@ const TClassInfo& TPanel::StaticClassInfo() {
             .Creatable()
             .Inherit({"Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint"})
             .Inherit({"Align"})
-            .Enum("Alignment", &C::Alignment, &C::SetAlignment, taCenter, {"taLeftJustify", "taRightJustify", "taCenter"})
+            .Enum("Alignment", &C::Alignment, &C::SetAlignment, taCenter,
+                  {"taLeftJustify", "taRightJustify", "taCenter"})
             .Inherit({"Anchors"})
             .Enum("BevelInner", &C::BevelInner, &C::SetBevelInner, bvNone, Bevels)
             .Enum("BevelOuter", &C::BevelOuter, &C::SetBevelOuter, bvRaised, Bevels)
@@ -21,11 +22,14 @@ const TClassInfo& TPanel::StaticClassInfo() {
             .Int("BorderWidth", &C::BorderWidth, &C::SetBorderWidth, 0)
             .Enum("BorderStyle", &C::BorderStyle, &C::SetBorderStyle, bsNone,
                   {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"})
-            .Inherit({"Caption", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode", "Enabled"})
+            .Inherit(
+                {"Caption", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode", "Enabled"})
             .Bool("FullRepaint", &C::FullRepaint, &C::SetFullRepaint, true)
-            .Inherit({"Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint",
-                      "TabOrder", "TabStop", "Visible", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver",
-                      "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+            .Inherit({"Font",      "ParentColor", "ParentCtl3D", "ParentFont",  "ParentShowHint",
+                      "PopupMenu", "ShowHint",    "TabOrder",    "TabStop",     "Visible",
+                      "OnClick",   "OnDblClick",  "OnDragDrop",  "OnDragOver",  "OnEndDock",
+                      "OnEndDrag", "OnEnter",     "OnExit",      "OnMouseDown", "OnMouseMove",
+                      "OnMouseUp"})
             .Event("OnResize", &C::OnResize)
             .Inherit({"OnStartDock", "OnStartDrag"})
             .Build();
@@ -129,7 +133,9 @@ const TClassInfo& TBevel::StaticClassInfo() {
     return Info;
 }
 
-TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 50, 50); }
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
+    SetBounds(0, 0, 50, 50);
+}
 
 void TBevel::SetShape(TBevelShape V) {
     if (V == FShape) return;
@@ -157,30 +163,33 @@ void TBevel::Paint() {
     };
     TRect R = ClientRect();
     switch (FShape) {
-    case bsBox: Frame3D(C, R, C1, C2, 1); break;
-    case bsFrame: {
-        TRect Outer{0, 0, W - 1, H - 1};
-        Frame3D(C, Outer, C1, C1, 1);
-        TRect Inner{1, 1, W, H};
-        Frame3D(C, Inner, C2, C2, 1);
-        break;
-    }
-    case bsTopLine:
-        Line(C1, 0, 0, W, 0);
-        Line(C2, 0, 1, W, 1);
-        break;
-    case bsBottomLine:
-        Line(C1, 0, H - 2, W, H - 2);
-        Line(C2, 0, H - 1, W, H - 1);
-        break;
-    case bsLeftLine:
-        Line(C1, 0, 0, 0, H);
-        Line(C2, 1, 0, 1, H);
-        break;
-    case bsRightLine:
-        Line(C1, W - 2, 0, W - 2, H);
-        Line(C2, W - 1, 0, W - 1, H);
-        break;
-    case bsSpacer: break;
+        case bsBox:
+            Frame3D(C, R, C1, C2, 1);
+            break;
+        case bsFrame: {
+            TRect Outer{0, 0, W - 1, H - 1};
+            Frame3D(C, Outer, C1, C1, 1);
+            TRect Inner{1, 1, W, H};
+            Frame3D(C, Inner, C2, C2, 1);
+            break;
+        }
+        case bsTopLine:
+            Line(C1, 0, 0, W, 0);
+            Line(C2, 0, 1, W, 1);
+            break;
+        case bsBottomLine:
+            Line(C1, 0, H - 2, W, H - 2);
+            Line(C2, 0, H - 1, W, H - 1);
+            break;
+        case bsLeftLine:
+            Line(C1, 0, 0, 0, H);
+            Line(C2, 1, 0, 1, H);
+            break;
+        case bsRightLine:
+            Line(C1, W - 2, 0, W - 2, H);
+            Line(C2, W - 1, 0, W - 1, H);
+            break;
+        case bsSpacer:
+            break;
     }
 }

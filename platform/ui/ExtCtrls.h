@@ -27,13 +27,13 @@ class TPanel : public TCustomControl {
     void SetFullRepaint(bool V) { FFullRepaint = V; }
     TNotifyEvent OnResize;
 
-protected:
+  protected:
     void Paint() override;
     void TextChanged() override { Invalidate(); }
     void BoundsChanged() override;
     int NonClientWidth() const override { return FBorderStyle == bsSingle ? (Ctl3D() ? 2 : 1) : 0; }
 
-private:
+  private:
     TAlignment FAlignment = taCenter;
     TPanelBevel FBevelInner = bvNone, FBevelOuter = bvRaised;
     int FBevelWidth = 1, FBorderWidth = 0;
@@ -53,10 +53,10 @@ class TBevel : public TGraphicControl {
     TBevelStyle Style() const { return FStyle; }
     void SetStyle(TBevelStyle V);
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     TBevelShape FShape = bsBox;
     TBevelStyle FStyle = bsLowered;
 };

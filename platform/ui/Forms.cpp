@@ -53,7 +53,9 @@ std::map<AnsiString, const char*>& FormResources() {
 }
 }  // namespace
 
-void RegisterFormResource(const AnsiString& ClassName, const char* Text) { FormResources()[ClassName] = Text; }
+void RegisterFormResource(const AnsiString& ClassName, const char* Text) {
+    FormResources()[ClassName] = Text;
+}
 
 const char* FindFormResource(const AnsiString& ClassName) {
     auto It = FormResources().find(ClassName);
@@ -133,19 +135,25 @@ TForm::~TForm() {
 
 int TForm::FrameWidth() const {
     switch (FBorderStyle) {
-    case bsNone: return 0;
-    case bsSizeable:
-    case bsSizeToolWin: return 4;
-    default: return 3;
+        case bsNone:
+            return 0;
+        case bsSizeable:
+        case bsSizeToolWin:
+            return 4;
+        default:
+            return 3;
     }
 }
 
 int TForm::CaptionHeight() const {
     switch (FBorderStyle) {
-    case bsNone: return 0;
-    case bsToolWindow:
-    case bsSizeToolWin: return 16;
-    default: return 19;
+        case bsNone:
+            return 0;
+        case bsToolWindow:
+        case bsSizeToolWin:
+            return 16;
+        default:
+            return 19;
     }
 }
 
@@ -185,7 +193,8 @@ void TForm::CreateWnd() {
         Qt::WindowFlags Flags = Qt::Window | Qt::CustomizeWindowHint;
         if (FBorderStyle == bsDialog) Flags = Qt::Dialog | Qt::CustomizeWindowHint;
         if (FBorderStyle == bsNone) Flags |= Qt::FramelessWindowHint;
-        if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin) Flags = Qt::Tool | Qt::CustomizeWindowHint;
+        if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin)
+            Flags = Qt::Tool | Qt::CustomizeWindowHint;
         if (FBorderStyle != bsNone) Flags |= Qt::WindowTitleHint;
         if (FBorderIcons & biSystemMenu) Flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
         if ((FBorderIcons & biMinimize) && FBorderStyle != bsDialog) Flags |= Qt::WindowMinimizeButtonHint;
@@ -202,9 +211,13 @@ void TForm::WindowResized(int AClientWidth, int AClientHeight) {
     TWinControl::SetBounds(Left(), Top(), AClientWidth + 2 * F, AClientHeight + 2 * F + CaptionHeight());
 }
 
-void TForm::WindowMoved(int ALeft, int ATop) { MoveQuietly(ALeft, ATop); }
+void TForm::WindowMoved(int ALeft, int ATop) {
+    MoveQuietly(ALeft, ATop);
+}
 
-bool TForm::Active() const { return Application && Application->ActiveForm() == this; }
+bool TForm::Active() const {
+    return Application && Application->ActiveForm() == this;
+}
 
 void TForm::SetVisible(bool V) {
     if (Loading()) {
@@ -248,8 +261,8 @@ void TForm::InitFromResource(const char* Text) {
 
 void TForm::ShowWindow() {
     QWidget* W = FPeer->Widget;
-    if (!FPlaced && (FPosition == poScreenCenter || FPosition == poDesktopCenter || FPosition == poMainFormCenter ||
-                     FPosition == poOwnerFormCenter)) {
+    if (!FPlaced && (FPosition == poScreenCenter || FPosition == poDesktopCenter ||
+                     FPosition == poMainFormCenter || FPosition == poOwnerFormCenter)) {
         QRect Area = W->screen() ? W->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
         MoveQuietly(Area.x() + (Area.width() - Width()) / 2, Area.y() + (Area.height() - Height()) / 2);
         FPeer->SyncGeometry();
@@ -306,7 +319,8 @@ int TForm::ShowModal() {
             FModalLoop = &Loop;
             Application->FLoops.push_back(&Loop);
             while (FModalResult == mrNone && !Application->Terminated()) Loop.exec();
-            Application->FLoops.erase(std::find(Application->FLoops.begin(), Application->FLoops.end(), &Loop));
+            Application->FLoops.erase(
+                std::find(Application->FLoops.begin(), Application->FLoops.end(), &Loop));
             FModalLoop = nullptr;
             if (FModalResult == mrNone) FModalResult = mrCancel;
         }
@@ -336,20 +350,23 @@ void TForm::Close() {
 
 const TClassInfo& TDataModule::StaticClassInfo() {
     using C = TDataModule;
-    static const TClassInfo Info = TClassBuilder<C>("TDataModule", nullptr)
-                                       .Creatable()
-                                       .Int("Left", &C::Left, &C::SetLeft, 0)
-                                       .Int("Top", &C::Top, &C::SetTop, 0)
-                                       .Int("Height", &C::Height, &C::SetHeight, 0)
-                                       .Int("Width", &C::Width, &C::SetWidth, 0)
-                                       .Bool("OldCreateOrder", &C::OldCreateOrder, &C::SetOldCreateOrder, false)
-                                       .Event("OnCreate", &C::OnCreate)
-                                       .Event("OnDestroy", &C::OnDestroy)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<C>("TDataModule", &TComponent::StaticClassInfo())
+            .Creatable()
+            .Int("Left", &C::Left, &C::SetLeft, 0)
+            .Int("Top", &C::Top, &C::SetTop, 0)
+            .Int("Height", &C::Height, &C::SetHeight, 0)
+            .Int("Width", &C::Width, &C::SetWidth, 0)
+            .Bool("OldCreateOrder", &C::OldCreateOrder, &C::SetOldCreateOrder, false)
+            .Event("OnCreate", &C::OnCreate)
+            .Event("OnDestroy", &C::OnDestroy)
+            .Build();
     return Info;
 }
 
-TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) { RegisterRootComponent(this); }
+TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) {
+    RegisterRootComponent(this);
+}
 
 TDataModule::~TDataModule() {
     UnregisterRootComponent(this);
@@ -369,7 +386,9 @@ void TDataModule::InitFromResource(const char* Text) {
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
-TApplication::~TApplication() { Reset(); }
+TApplication::~TApplication() {
+    Reset();
+}
 
 void TApplication::Initialize() {
     static int Argc = 1;
@@ -425,40 +444,52 @@ int TApplication::MessageBox(const AnsiString& Text, const AnsiString& Caption, 
     Box.setWindowTitle(ToQ(Caption));
     Box.setText(ToQ(Text));
     switch (Flags & 0xF0) {
-    case MB_ICONSTOP: Box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: Box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: Box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: Box.setIcon(QMessageBox::Information); break;
-    default: Box.setIcon(QMessageBox::NoIcon); break;
+        case MB_ICONSTOP:
+            Box.setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            Box.setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONWARNING:
+            Box.setIcon(QMessageBox::Warning);
+            break;
+        case MB_ICONINFORMATION:
+            Box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            Box.setIcon(QMessageBox::NoIcon);
+            break;
     }
     std::vector<std::pair<QPushButton*, int>> Buttons;
     auto Add = [&](const char* Label, QMessageBox::ButtonRole Role, int Id) {
         Buttons.push_back({Box.addButton(QString::fromUtf8(Label), Role), Id});
     };
     switch (Flags & 0x0F) {
-    case MB_OKCANCEL:
-        Add("확인", QMessageBox::AcceptRole, IDOK);
-        Add("취소", QMessageBox::RejectRole, IDCANCEL);
-        break;
-    case MB_ABORTRETRYIGNORE:
-        Add("중단", QMessageBox::RejectRole, IDABORT);
-        Add("다시 시도", QMessageBox::AcceptRole, IDRETRY);
-        Add("무시", QMessageBox::AcceptRole, IDIGNORE);
-        break;
-    case MB_YESNOCANCEL:
-        Add("예", QMessageBox::YesRole, IDYES);
-        Add("아니요", QMessageBox::NoRole, IDNO);
-        Add("취소", QMessageBox::RejectRole, IDCANCEL);
-        break;
-    case MB_YESNO:
-        Add("예", QMessageBox::YesRole, IDYES);
-        Add("아니요", QMessageBox::NoRole, IDNO);
-        break;
-    case MB_RETRYCANCEL:
-        Add("다시 시도", QMessageBox::AcceptRole, IDRETRY);
-        Add("취소", QMessageBox::RejectRole, IDCANCEL);
-        break;
-    default: Add("확인", QMessageBox::AcceptRole, IDOK); break;
+        case MB_OKCANCEL:
+            Add("확인", QMessageBox::AcceptRole, IDOK);
+            Add("취소", QMessageBox::RejectRole, IDCANCEL);
+            break;
+        case MB_ABORTRETRYIGNORE:
+            Add("중단", QMessageBox::RejectRole, IDABORT);
+            Add("다시 시도", QMessageBox::AcceptRole, IDRETRY);
+            Add("무시", QMessageBox::AcceptRole, IDIGNORE);
+            break;
+        case MB_YESNOCANCEL:
+            Add("예", QMessageBox::YesRole, IDYES);
+            Add("아니요", QMessageBox::NoRole, IDNO);
+            Add("취소", QMessageBox::RejectRole, IDCANCEL);
+            break;
+        case MB_YESNO:
+            Add("예", QMessageBox::YesRole, IDYES);
+            Add("아니요", QMessageBox::NoRole, IDNO);
+            break;
+        case MB_RETRYCANCEL:
+            Add("다시 시도", QMessageBox::AcceptRole, IDRETRY);
+            Add("취소", QMessageBox::RejectRole, IDCANCEL);
+            break;
+        default:
+            Add("확인", QMessageBox::AcceptRole, IDOK);
+            break;
     }
     size_t Def = (Flags & MB_DEFBUTTON2) && Buttons.size() > 1 ? 1 : 0;
     Box.setDefaultButton(Buttons[Def].first);
@@ -470,7 +501,9 @@ int TApplication::MessageBox(const AnsiString& Text, const AnsiString& Caption, 
     return Buttons.size() == 1 ? IDOK : Last;
 }
 
-void TApplication::ShowException(const Exception& E) { MessageBox(E.Message(), FTitle, MB_OK | MB_ICONSTOP); }
+void TApplication::ShowException(const Exception& E) {
+    MessageBox(E.Message(), FTitle, MB_OK | MB_ICONSTOP);
+}
 
 void TApplication::HandleException(TObject* Sender, const Exception& E) {
     if (OnException)

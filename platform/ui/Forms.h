@@ -12,8 +12,9 @@ constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry 
 // Message box buttons, icons and answers.
 constexpr uint32_t MB_OK = 0x00, MB_OKCANCEL = 0x01, MB_ABORTRETRYIGNORE = 0x02, MB_YESNOCANCEL = 0x03,
                    MB_YESNO = 0x04, MB_RETRYCANCEL = 0x05, MB_ICONHAND = 0x10, MB_ICONSTOP = 0x10,
-                   MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30,
-                   MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40, MB_DEFBUTTON2 = 0x100;
+                   MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30,
+                   MB_ICONWARNING = 0x30, MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40,
+                   MB_DEFBUTTON2 = 0x100;
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
 enum TPosition : uint8_t {
@@ -83,7 +84,7 @@ class TForm : public TWinControl {
     TNotifyEvent OnCreate, OnDestroy, OnActivate, OnDeactivate, OnShow, OnHide;
     TCloseEvent OnClose;
 
-protected:
+  protected:
     virtual void Activate();
     virtual void Deactivate();
     virtual void DoCreate();
@@ -94,12 +95,12 @@ protected:
     friend class TApplication;
     friend struct TQtPeer;
 
-public:
+  public:
     // The window system resized or moved the window.
     void WindowResized(int AClientWidth, int AClientHeight);
     void WindowMoved(int ALeft, int ATop);
 
-private:
+  private:
     void ShowWindow();
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
@@ -134,7 +135,7 @@ class TDataModule : public TComponent {
     void SetOldCreateOrder(bool V) { FOldCreateOrder = V; }
     TNotifyEvent OnCreate, OnDestroy;
 
-private:
+  private:
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     bool FOldCreateOrder = false, FCreated = false;
     const char* FFormResource = nullptr;
@@ -145,7 +146,7 @@ using TMessageBoxHook = std::function<int(const AnsiString& Text, const AnsiStri
 using TModalHook = std::function<void(TForm* Form)>;
 
 class TApplication : public TComponent {
-public:
+  public:
     explicit TApplication(TComponent* AOwner);
     ~TApplication() override;
 
@@ -196,7 +197,7 @@ public:
     // Forgets forms, hooks and state, destroying the forms: tests start afresh with it.
     void Reset();
 
-private:
+  private:
     friend class TForm;
     void PostActivation(TForm* F);
     TForm* FMainForm = nullptr;

@@ -6,9 +6,9 @@
 
 const std::vector<AnsiString>& GridOptionNames() {
     static const std::vector<AnsiString> Names = {
-        "goFixedVertLine", "goFixedHorzLine", "goVertLine", "goHorzLine",   "goRangeSelect",
-        "goDrawFocusSelected", "goRowSizing", "goColSizing", "goRowMoving", "goColMoving",
-        "goEditing",       "goTabs",          "goRowSelect", "goAlwaysShowEditor", "goThumbTracking"};
+        "goFixedVertLine",     "goFixedHorzLine", "goVertLine",  "goHorzLine",         "goRangeSelect",
+        "goDrawFocusSelected", "goRowSizing",     "goColSizing", "goRowMoving",        "goColMoving",
+        "goEditing",           "goTabs",          "goRowSelect", "goAlwaysShowEditor", "goThumbTracking"};
     return Names;
 }
 
@@ -27,7 +27,8 @@ const TClassInfo& TCustomGrid::StaticClassInfo() {
             .Int("FixedRows", &C::FixedRows, &C::SetFixedRows, 1)
             .Int("GridLineWidth", &C::GridLineWidth, &C::SetGridLineWidth, 1)
             .Set("Options", &C::Options, &C::SetOptions,
-                 goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect, GridOptionNames())
+                 goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect,
+                 GridOptionNames())
             .Int("RowCount", &C::RowCount, &C::SetRowCount, 5)
             .Enum("ScrollBars", &C::ScrollBars, &C::SetScrollBars, ssBoth,
                   {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"})
@@ -102,7 +103,8 @@ int TCustomGrid::VisibleRowCount() const {
     int Y = 0;
     for (int R = 0; R < FFixedRows; ++R) Y += RowHeights(R) + FGridLineWidth;
     int N = 0;
-    for (int R = FTopRow; R < FRowCount && Y + RowHeights(R) <= Avail; ++R, ++N) Y += RowHeights(R) + FGridLineWidth;
+    for (int R = FTopRow; R < FRowCount && Y + RowHeights(R) <= Avail; ++R, ++N)
+        Y += RowHeights(R) + FGridLineWidth;
     return N;
 }
 
@@ -111,7 +113,8 @@ int TCustomGrid::VisibleColCount() const {
     int X = 0;
     for (int C = 0; C < FFixedCols; ++C) X += ColWidths(C) + FGridLineWidth;
     int N = 0;
-    for (int C = FLeftCol; C < FColCount && X + ColWidths(C) <= Avail; ++C, ++N) X += ColWidths(C) + FGridLineWidth;
+    for (int C = FLeftCol; C < FColCount && X + ColWidths(C) <= Avail; ++C, ++N)
+        X += ColWidths(C) + FGridLineWidth;
     return N;
 }
 
@@ -174,7 +177,8 @@ void TCustomGrid::SetColCount(int V) {
     int Old = FColCount;
     FColCount = V;
     if (FFixedCols >= V) FFixedCols = V - 1;
-    for (auto It = FColWidths.begin(); It != FColWidths.end();) It = It->first >= V ? FColWidths.erase(It) : ++It;
+    for (auto It = FColWidths.begin(); It != FColWidths.end();)
+        It = It->first >= V ? FColWidths.erase(It) : ++It;
     FLeftCol = FFixedCols;
     FCol = std::clamp(FCol, FFixedCols, V - 1);
     FAnchorCol = FCol;
@@ -189,7 +193,8 @@ void TCustomGrid::SetRowCount(int V) {
     int Old = FRowCount;
     FRowCount = V;
     if (FFixedRows >= V) FFixedRows = V - 1;
-    for (auto It = FRowHeights.begin(); It != FRowHeights.end();) It = It->first >= V ? FRowHeights.erase(It) : ++It;
+    for (auto It = FRowHeights.begin(); It != FRowHeights.end();)
+        It = It->first >= V ? FRowHeights.erase(It) : ++It;
     FRow = std::clamp(FRow, FFixedRows, V - 1);
     FAnchorRow = FRow;
     ClampTopRow();
@@ -278,7 +283,9 @@ void TCustomGrid::SetRow(int V) {
     if (V != FRow) MoveColRow(FCol, V, true, true);
 }
 
-void TCustomGrid::ClampTopRow() { FTopRow = std::clamp(FTopRow, FFixedRows, MaxTopRow()); }
+void TCustomGrid::ClampTopRow() {
+    FTopRow = std::clamp(FTopRow, FFixedRows, MaxTopRow());
+}
 
 void TCustomGrid::SetTopRow(int V) {
     V = std::clamp(V, FFixedRows, MaxTopRow());
@@ -296,7 +303,8 @@ void TCustomGrid::TopLeftChanged() {
 void TCustomGrid::UpdateScrollRange() {
     if (FPeer) {
         FPeer->OnVertScroll = [this](int V) { SetTopRow(V); };
-        FPeer->SetVertScrollBar(NeedsVertScroll(), FFixedRows, MaxTopRow(), FTopRow, std::max(1, VisibleRowCount()));
+        FPeer->SetVertScrollBar(NeedsVertScroll(), FFixedRows, MaxTopRow(), FTopRow,
+                                std::max(1, VisibleRowCount()));
     }
     CheckClientSize();
 }
@@ -329,7 +337,9 @@ void TCustomGrid::MoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show) {
     Invalidate();
 }
 
-bool TCustomGrid::SelectCell(int ACol, int ARow) { return true; }
+bool TCustomGrid::SelectCell(int ACol, int ARow) {
+    return true;
+}
 
 void TCustomGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {}
 
@@ -337,15 +347,18 @@ void TCustomGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawStat
 
 void TCustomGrid::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case WM_GETDLGCODE:
-        Message.Result = DLGC_WANTARROWS;
-        if (FOptions & goRowSelect) return;
-        if (FOptions & goTabs) Message.Result |= DLGC_WANTTAB;
-        if (FOptions & goEditing) Message.Result |= DLGC_WANTCHARS;
-        return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: Invalidate(); break;
-    default: break;
+        case WM_GETDLGCODE:
+            Message.Result = DLGC_WANTARROWS;
+            if (FOptions & goRowSelect) return;
+            if (FOptions & goTabs) Message.Result |= DLGC_WANTTAB;
+            if (FOptions & goEditing) Message.Result |= DLGC_WANTCHARS;
+            return;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            Invalidate();
+            break;
+        default:
+            break;
     }
     TCustomControl::Dispatch(Message);
 }
@@ -371,25 +384,34 @@ void TCustomGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
     bool Ctrl = Shift & ssCtrl;
     bool RowSelect = FOptions & goRowSelect;
     switch (Key) {
-    case VK_UP: --R; break;
-    case VK_DOWN: ++R; break;
-    case VK_LEFT:
-        if (!RowSelect) --C;
-        break;
-    case VK_RIGHT:
-        if (!RowSelect) ++C;
-        break;
-    case VK_PRIOR: R -= Page; break;
-    case VK_NEXT: R += Page; break;
-    case VK_HOME:
-        if (Ctrl || RowSelect) R = FFixedRows;
-        if (!RowSelect) C = FFixedCols;
-        break;
-    case VK_END:
-        if (Ctrl || RowSelect) R = FRowCount - 1;
-        if (!RowSelect) C = FColCount - 1;
-        break;
-    default: return;
+        case VK_UP:
+            --R;
+            break;
+        case VK_DOWN:
+            ++R;
+            break;
+        case VK_LEFT:
+            if (!RowSelect) --C;
+            break;
+        case VK_RIGHT:
+            if (!RowSelect) ++C;
+            break;
+        case VK_PRIOR:
+            R -= Page;
+            break;
+        case VK_NEXT:
+            R += Page;
+            break;
+        case VK_HOME:
+            if (Ctrl || RowSelect) R = FFixedRows;
+            if (!RowSelect) C = FFixedCols;
+            break;
+        case VK_END:
+            if (Ctrl || RowSelect) R = FRowCount - 1;
+            if (!RowSelect) C = FColCount - 1;
+            break;
+        default:
+            return;
     }
     C = std::clamp(C, std::min(FFixedCols, FColCount - 1), FColCount - 1);
     R = std::clamp(R, std::min(FFixedRows, FRowCount - 1), FRowCount - 1);
@@ -401,7 +423,9 @@ void TCustomGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
 
 // ---- painting ------------------------------------------------------------------------------
 
-TColor TCustomGrid::LineColor() const { return ColorToRGB(Color()) == clSilver ? clGray : clSilver; }
+TColor TCustomGrid::LineColor() const {
+    return ColorToRGB(Color()) == clSilver ? clGray : clSilver;
+}
 
 void TCustomGrid::Paint() {
     TCanvas* Cv = Canvas();
@@ -459,8 +483,10 @@ void TCustomGrid::Paint() {
             }
             if (G > 0) {
                 TColor Line = Fixed ? FixedLineColor() : LineColor();
-                if (FOptions & (Fixed ? goFixedVertLine : goVertLine)) Fill({R.Right, R.Top, R.Right + G, R.Bottom + G}, Line);
-                if (FOptions & (Fixed ? goFixedHorzLine : goHorzLine)) Fill({R.Left, R.Bottom, R.Right + G, R.Bottom + G}, Line);
+                if (FOptions & (Fixed ? goFixedVertLine : goVertLine))
+                    Fill({R.Right, R.Top, R.Right + G, R.Bottom + G}, Line);
+                if (FOptions & (Fixed ? goFixedHorzLine : goHorzLine))
+                    Fill({R.Left, R.Bottom, R.Right + G, R.Bottom + G}, Line);
             }
             X += W + G;
         }

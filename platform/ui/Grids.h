@@ -89,7 +89,7 @@ class TCustomGrid : public TCustomControl {
 
     TNotifyEvent OnTopLeftChanged;
 
-protected:
+  protected:
     virtual bool SelectCell(int ACol, int ARow);
     virtual void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
     virtual void TopLeftChanged();
@@ -107,7 +107,7 @@ protected:
     TColor FixedLineColor() const { return clBlack; }
     TColor LineColor() const;
 
-private:
+  private:
     void ClampTopRow();
     int MaxTopRow() const;
     TRect CellAt(int ACol, int ARow) const;  // position ignoring visibility

@@ -10,8 +10,8 @@
 #include "platform/ui/qt/QtPeer.h"
 
 const std::vector<AnsiString>& ImeModeNames() {
-    static const std::vector<AnsiString> Names = {"imDisable", "imClose", "imOpen",  "imDontCare",
-                                                  "imSAlpha",  "imAlpha", "imHira",  "imSKata",
+    static const std::vector<AnsiString> Names = {"imDisable", "imClose",   "imOpen",     "imDontCare",
+                                                  "imSAlpha",  "imAlpha",   "imHira",     "imSKata",
                                                   "imKata",    "imChinese", "imSHanguel", "imHanguel"};
     return Names;
 }
@@ -30,7 +30,8 @@ const TClassInfo& TLabel::StaticClassInfo() {
                   {"taLeftJustify", "taRightJustify", "taCenter"})
             .Inherit({"Anchors"})
             .Bool("AutoSize", &C::AutoSize, &C::SetAutoSize, true)
-            .Inherit({"Caption", "Color", "Constraints", "DragCursor", "DragKind", "DragMode", "Enabled", "Font"})
+            .Inherit(
+                {"Caption", "Color", "Constraints", "DragCursor", "DragKind", "DragMode", "Enabled", "Font"})
             .Enum("Layout", &C::Layout, &C::SetLayout, tlTop, {"tlTop", "tlCenter", "tlBottom"})
             .Inherit({"ParentColor", "ParentFont", "ParentShowHint", "PopupMenu"})
             .Bool("ShowAccelChar", &C::ShowAccelChar, &C::SetShowAccelChar, true)
@@ -38,8 +39,8 @@ const TClassInfo& TLabel::StaticClassInfo() {
             .Bool("Transparent", &C::Transparent, &C::SetTransparent, false)
             .Inherit({"Visible"})
             .Bool("WordWrap", &C::WordWrap, &C::SetWordWrap, false)
-            .Inherit({"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnMouseDown",
-                      "OnMouseMove", "OnMouseUp", "OnStartDock", "OnStartDrag"})
+            .Inherit({"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag",
+                      "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock", "OnStartDrag"})
             .Build();
     return Info;
 }
@@ -84,7 +85,9 @@ void TLabel::Loaded() {
     AdjustBounds();
 }
 
-void TLabel::TextChanged() { AdjustBounds(); }
+void TLabel::TextChanged() {
+    AdjustBounds();
+}
 
 void TLabel::FontChanged() {
     TGraphicControl::FontChanged();
@@ -151,9 +154,14 @@ void TLabel::Paint() {
 const TClassInfo& TButton::StaticClassInfo() {
     using C = TButton;
     static const TClassInfo Info = [] {
-        RegisterIntegerIdents("TModalResult", {{"mrNone", mrNone}, {"mrOk", mrOk}, {"mrCancel", mrCancel},
-                                               {"mrAbort", mrAbort}, {"mrRetry", mrRetry}, {"mrIgnore", mrIgnore},
-                                               {"mrYes", mrYes}, {"mrNo", mrNo}});
+        RegisterIntegerIdents("TModalResult", {{"mrNone", mrNone},
+                                               {"mrOk", mrOk},
+                                               {"mrCancel", mrCancel},
+                                               {"mrAbort", mrAbort},
+                                               {"mrRetry", mrRetry},
+                                               {"mrIgnore", mrIgnore},
+                                               {"mrYes", mrYes},
+                                               {"mrNo", mrNo}});
         return TClassBuilder<C>("TButton", &TWinControl::StaticClassInfo())
             .Creatable()
             .Inherit({"Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint"})
@@ -163,9 +171,9 @@ const TClassInfo& TButton::StaticClassInfo() {
             .Bool("Default", &C::Default, &C::SetDefault, false)
             .Inherit({"DragCursor", "DragKind", "DragMode", "Enabled", "Font"})
             .Int("ModalResult", &C::ModalResult, &C::SetModalResult, mrNone, "TModalResult")
-            .Inherit({"ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible",
-                      "OnClick", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown",
-                      "OnMouseMove", "OnMouseUp", "OnStartDrag"})
+            .Inherit({"ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop",
+                      "Visible", "OnClick", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
+                      "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"})
             .Build();
     }();
     return Info;
@@ -203,8 +211,8 @@ const TClassInfo& TEdit::StaticClassInfo() {
         TClassBuilder<C>("TEdit", &TWinControl::StaticClassInfo())
             .Creatable()
             .Inherit({"Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint"})
-            .Inherit({"Anchors", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode", "Enabled",
-                      "Font"})
+            .Inherit({"Anchors", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode",
+                      "Enabled", "Font"})
             .Enum("ImeMode", &C::ImeMode, &C::SetImeMode, imDontCare, ImeModeNames())
             .Str("ImeName", &C::ImeName, &C::SetImeName)
             .Int("MaxLength", &C::MaxLength, &C::SetMaxLength, 0)
@@ -232,7 +240,8 @@ AnsiString TEdit::Text() const {
 void TEdit::SetMaxLength(int V) {
     if (V == FMaxLength) return;
     FMaxLength = V;
-    if (FPeer && FPeer->Widget) static_cast<QLineEdit*>(FPeer->Widget.data())->setMaxLength(V > 0 ? V : INT_MAX);
+    if (FPeer && FPeer->Widget)
+        static_cast<QLineEdit*>(FPeer->Widget.data())->setMaxLength(V > 0 ? V : INT_MAX);
 }
 
 void TEdit::SetReadOnly(bool V) {
@@ -309,7 +318,9 @@ TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make
     };
 }
 
-TComboBox::~TComboBox() { FItems->OnChange = nullptr; }
+TComboBox::~TComboBox() {
+    FItems->OnChange = nullptr;
+}
 
 void TComboBox::SetItemIndex(int V) {
     if (V < 0 || V >= FItems->Count()) V = -1;
@@ -349,7 +360,10 @@ void TComboBox::Clear() {
 }
 
 void TComboBox::CreateWnd() {
-    if (!FPeer) FPeer = TQtPeer::CreateComboBox(this);
+    if (!FPeer) {
+        FPeer = TQtPeer::CreateComboBox(this);
+        SyncWidgetItems();
+    }
     TWinControl::CreateWnd();
 }
 
@@ -403,8 +417,8 @@ const TClassInfo& TMemo::StaticClassInfo() {
             .Creatable()
             .Inherit({"Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint"})
             .Inherit({"Align"})
-            .Inherit({"Anchors", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode", "Enabled",
-                      "Font"})
+            .Inherit({"Anchors", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode",
+                      "Enabled", "Font"})
             .Enum("ImeMode", &C::ImeMode, &C::SetImeMode, imDontCare, ImeModeNames())
             .Str("ImeName", &C::ImeName, &C::SetImeName)
             .Lines("Lines", &C::Lines)
@@ -435,16 +449,22 @@ TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner), FLines(std::make_unique<
     };
 }
 
-TMemo::~TMemo() { FLines->OnChange = nullptr; }
+TMemo::~TMemo() {
+    FLines->OnChange = nullptr;
+}
 
 TStrings* TMemo::Lines() const {
     TQtPeer::CommitComposition();
     return FLines.get();
 }
 
-AnsiString TMemo::Text() const { return Lines()->Text(); }
+AnsiString TMemo::Text() const {
+    return Lines()->Text();
+}
 
-void TMemo::SetText(const AnsiString& V) { FLines->SetText(V); }
+void TMemo::SetText(const AnsiString& V) {
+    FLines->SetText(V);
+}
 
 void TMemo::SetReadOnly(bool V) {
     if (V == FReadOnly) return;
@@ -461,7 +481,10 @@ void TMemo::SetWordWrap(bool V) {
 }
 
 void TMemo::CreateWnd() {
-    if (!FPeer) FPeer = TQtPeer::CreateMemo(this);
+    if (!FPeer) {
+        FPeer = TQtPeer::CreateMemo(this);
+        SyncWidgetText();
+    }
     TWinControl::CreateWnd();
 }
 

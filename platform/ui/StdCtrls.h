@@ -41,13 +41,13 @@ class TLabel : public TGraphicControl {
     void SetShowAccelChar(bool V) { FShowAccelChar = V; }
     void Loaded() override;
 
-protected:
+  protected:
     void Paint() override;
     void TextChanged() override;
     void FontChanged() override;
     void AdjustBounds();
 
-private:
+  private:
     TAlignment FAlignment = taLeftJustify;
     TTextLayout FLayout = tlTop;
     bool FAutoSize = true, FTransparent = false, FWordWrap = false, FShowAccelChar = true;
@@ -66,11 +66,11 @@ class TButton : public TWinControl {
     void SetCancel(bool V) { FCancel = V; }
     void Click() override;
 
-protected:
+  protected:
     void CreateWnd() override;
     void TextChanged() override;
 
-private:
+  private:
     TModalResult FModalResult = mrNone;
     bool FDefault = false, FCancel = false;
 };
@@ -91,13 +91,13 @@ class TEdit : public TWinControl {
     void SetImeMode(TImeMode V) { FImeMode = V; }
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void CreateWnd() override;
     void TextChanged() override;
     friend struct TQtPeer;
     void WidgetTextChanged(const AnsiString& T);
 
-private:
+  private:
     int FMaxLength = 0;
     bool FReadOnly = false, FSyncing = false;
     AnsiString FImeName;
@@ -134,7 +134,7 @@ class TComboBox : public TWinControl {
     void Clear();
     TNotifyEvent OnChange, OnDropDown;
 
-protected:
+  protected:
     void CreateWnd() override;
     friend struct TQtPeer;
     void SyncWidgetItems();
@@ -142,7 +142,7 @@ protected:
     void WidgetSelected(int Index);
     void WidgetEditChanged(const AnsiString& T);
 
-private:
+  private:
     std::unique_ptr<TStringList> FItems;
     int FItemIndex = -1, FItemHeight = 13, FDropDownCount = 8, FMaxLength = 0;
     TComboBoxStyle FStyle = csDropDown;
@@ -180,13 +180,13 @@ class TMemo : public TWinControl {
     void SetImeMode(TImeMode V) { FImeMode = V; }
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void CreateWnd() override;
     friend struct TQtPeer;
     void SyncWidgetText();
     void WidgetTextChanged();
 
-private:
+  private:
     std::unique_ptr<TStringList> FLines;
     bool FReadOnly = false, FWordWrap = true, FWantReturns = true, FWantTabs = false, FSyncing = false;
     int FMaxLength = 0;

@@ -30,21 +30,36 @@ int QtKey(uint16_t VK) {
     if (VK >= '0' && VK <= '9') return Qt::Key_0 + (VK - '0');
     if (VK >= 0x70 && VK <= 0x7B) return Qt::Key_F1 + (VK - 0x70);
     switch (VK) {
-    case VK_BACK: return Qt::Key_Backspace;
-    case VK_TAB: return Qt::Key_Tab;
-    case VK_RETURN: return Qt::Key_Return;
-    case VK_ESCAPE: return Qt::Key_Escape;
-    case VK_SPACE: return Qt::Key_Space;
-    case VK_PRIOR: return Qt::Key_PageUp;
-    case VK_NEXT: return Qt::Key_PageDown;
-    case VK_END: return Qt::Key_End;
-    case VK_HOME: return Qt::Key_Home;
-    case VK_LEFT: return Qt::Key_Left;
-    case VK_UP: return Qt::Key_Up;
-    case VK_RIGHT: return Qt::Key_Right;
-    case VK_DOWN: return Qt::Key_Down;
-    case VK_DELETE: return Qt::Key_Delete;
-    default: return 0;
+        case VK_BACK:
+            return Qt::Key_Backspace;
+        case VK_TAB:
+            return Qt::Key_Tab;
+        case VK_RETURN:
+            return Qt::Key_Return;
+        case VK_ESCAPE:
+            return Qt::Key_Escape;
+        case VK_SPACE:
+            return Qt::Key_Space;
+        case VK_PRIOR:
+            return Qt::Key_PageUp;
+        case VK_NEXT:
+            return Qt::Key_PageDown;
+        case VK_END:
+            return Qt::Key_End;
+        case VK_HOME:
+            return Qt::Key_Home;
+        case VK_LEFT:
+            return Qt::Key_Left;
+        case VK_UP:
+            return Qt::Key_Up;
+        case VK_RIGHT:
+            return Qt::Key_Right;
+        case VK_DOWN:
+            return Qt::Key_Down;
+        case VK_DELETE:
+            return Qt::Key_Delete;
+        default:
+            return 0;
     }
 }
 
@@ -94,7 +109,8 @@ void PressKey(TWinControl* C, uint16_t VirtualKey, TShiftState Shift) {
     QWidget* W = FocusTarget(C);
     if (!W) return;
     QString Text;
-    if ((VirtualKey >= 'A' && VirtualKey <= 'Z') || (VirtualKey >= '0' && VirtualKey <= '9') || VirtualKey == ' ')
+    if ((VirtualKey >= 'A' && VirtualKey <= 'Z') || (VirtualKey >= '0' && VirtualKey <= '9') ||
+        VirtualKey == ' ')
         Text = QChar((Shift & ssShift) || VirtualKey < 'A' ? VirtualKey : VirtualKey + 32);
     QKeyEvent Press(QEvent::KeyPress, QtKey(VirtualKey), Modifiers(Shift), Text);
     QApplication::sendEvent(W, &Press);
@@ -159,7 +175,9 @@ TMessageBoxAnswers::TMessageBoxAnswers(std::vector<int> Answers) : FAnswers(std:
     };
 }
 
-TMessageBoxAnswers::~TMessageBoxAnswers() { Application->MessageBoxHook = FOld; }
+TMessageBoxAnswers::~TMessageBoxAnswers() {
+    Application->MessageBoxHook = FOld;
+}
 
 TModalActions::TModalActions(std::vector<TAction> Actions) : FActions(std::move(Actions)) {
     FOld = Application->ModalHook;
@@ -172,6 +190,8 @@ TModalActions::TModalActions(std::vector<TAction> Actions) : FActions(std::move(
     };
 }
 
-TModalActions::~TModalActions() { Application->ModalHook = FOld; }
+TModalActions::~TModalActions() {
+    Application->ModalHook = FOld;
+}
 
 }  // namespace TestDriver

@@ -37,14 +37,14 @@ struct TShownMessage {
 // For its life, answers message boxes from Answers in order (then IDOK, or IDNO for yes/no
 // boxes) and records them.
 class TMessageBoxAnswers {
-public:
+  public:
     explicit TMessageBoxAnswers(std::vector<int> Answers = {});
     ~TMessageBoxAnswers();
     TMessageBoxAnswers(const TMessageBoxAnswers&) = delete;
     TMessageBoxAnswers& operator=(const TMessageBoxAnswers&) = delete;
     const std::vector<TShownMessage>& Shown() const { return FShown; }
 
-private:
+  private:
     std::vector<int> FAnswers;
     std::vector<TShownMessage> FShown;
     TMessageBoxHook FOld;
@@ -53,7 +53,7 @@ private:
 // For its life, runs the next actions inside modal forms, one per ShowModal. A form still open
 // when its action returns ends with mrCancel; a ShowModal without an action left ends so too.
 class TModalActions {
-public:
+  public:
     using TAction = std::function<void(TForm* Form)>;
     explicit TModalActions(std::vector<TAction> Actions);
     ~TModalActions();
@@ -61,7 +61,7 @@ public:
     TModalActions& operator=(const TModalActions&) = delete;
     int Ran() const { return FRan; }
 
-private:
+  private:
     std::vector<TAction> FActions;
     int FRan = 0;
     TModalHook FOld;

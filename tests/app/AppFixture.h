@@ -8,6 +8,7 @@
 #include "app/Unit3.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/rtl/Dates.h"
+#include "platform/rtl/Files.h"
 #include "platform/ui/TestDriver.h"
 #include "tests/support/Support.h"
 
@@ -19,6 +20,7 @@ protected:
         SetDateClock([=] { return EncodeDate(Year, Month, Day) + 0.4; });
         ShortDayNames = {"일", "월", "화", "수", "목", "금", "토"};
         Application->Initialize();
+        Drives::EnsureDriveC();  // as the platform does on the first start in a new data folder
         Application->CreateForm(Form1);
         Application->CreateForm(Form2);
         Application->CreateForm(DataModule3);

@@ -45,14 +45,14 @@ TEST_F(AppTest, ATakenRowOpensTheStoredEntryAndSavesChangesInPlace) {
         D->Memo1->Lines()->Clear();
         TestDriver::Click(D->Btn_Confirm);
     });
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"2003|3|5|09|9|12|Standup (moved)|2003359.txt"}));
-    EXPECT_EQ(ReadFile(MemoPath("2003359.txt")), "");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"2003|3|5|09|9|12|Standup (moved)|20033509.txt"}));
+    EXPECT_EQ(ReadFile(MemoPath("20033509.txt")), "");
 
     // The same slot of another day is another entry.
     Form1->Cal_CurrMonth->SetDateElement(3, 6);
     CreateEntry(Form1->Lbl_09, "Next day");
     EXPECT_EQ(Rows().size(), 2u);
-    EXPECT_EQ(Rows()[1], "2003|3|6|09|6|8|Next day|2003369.txt");
+    EXPECT_EQ(Rows()[1], "2003|3|6|09|6|8|Next day|20033609.txt");
 }
 
 TEST_F(AppTest, CancelChangesNothing) {
@@ -95,13 +95,13 @@ TEST_F(AppTest, DeleteAsksAndKeepsTheMemoFile) {
         });
         EXPECT_TRUE(Rows().empty());
     }
-    EXPECT_EQ(Memo("2003357.txt"), "5 km\r\n");
+    EXPECT_EQ(Memo("20033507.txt"), "5 km\r\n");
     EXPECT_EQ(Form1->Lbl_07->Caption(), " ");
 
     // Saving the slot again writes a new record naming the same file, whose text is replaced.
     CreateEntry(Form1->Lbl_07, "Walk", {"2 km"});
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"2003|3|5|07|2|4|Walk|2003357.txt"}));
-    EXPECT_EQ(Memo("2003357.txt"), "2 km\r\n");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"2003|3|5|07|2|4|Walk|20033507.txt"}));
+    EXPECT_EQ(Memo("20033507.txt"), "2 km\r\n");
 
     // Delete in a free slot closes at once, without asking.
     TestDriver::TMessageBoxAnswers Boxes;

@@ -16,11 +16,13 @@ struct TYmd {
     int Y, M, D;
 };
 
-TYmd Elements(const TCCalendar& C) { return {C.Year(), C.Month(), C.Day()}; }
+TYmd Elements(const TCCalendar& C) {
+    return {C.Year(), C.Month(), C.Day()};
+}
 
 // Today is pinned to 14 November 2002 for every test, and the day names are fixed English ones.
 class CalendarTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SavedNames = ShortDayNames;
         ShortDayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -56,12 +58,12 @@ protected:
     std::vector<TYmd> Notified;
 };
 
-#define EXPECT_YMD(Cal, y, m, d)                                         \
-    do {                                                                 \
-        TYmd Got = Elements(Cal);                                        \
-        EXPECT_EQ(Got.Y, y);                                             \
-        EXPECT_EQ(Got.M, m);                                             \
-        EXPECT_EQ(Got.D, d);                                             \
+#define EXPECT_YMD(Cal, y, m, d)  \
+    do {                          \
+        TYmd Got = Elements(Cal); \
+        EXPECT_EQ(Got.Y, y);      \
+        EXPECT_EQ(Got.M, m);      \
+        EXPECT_EQ(Got.D, d);      \
     } while (0)
 
 TEST_F(CalendarTest, LeapYearsAndMonthLengths) {
@@ -69,7 +71,8 @@ TEST_F(CalendarTest, LeapYearsAndMonthLengths) {
     struct {
         int Year;
         bool Leap;
-    } Leaps[] = {{2000, true}, {1900, false}, {2004, true}, {2003, false}, {1, false}, {4, true}, {9999, false}};
+    } Leaps[] = {{2000, true}, {1900, false}, {2004, true}, {2003, false},
+                 {1, false},   {4, true},     {9999, false}};
     for (auto& L : Leaps) EXPECT_EQ(C->IsLeapYear(L.Year), L.Leap) << L.Year;
     int Expected[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     for (int M = 1; M <= 12; ++M) EXPECT_EQ(C->DaysPerMonth(2003, M), Expected[M - 1]) << M;
@@ -120,7 +123,8 @@ TEST_F(CalendarTest, MonthStepsClampTheDayAndCarryTheYear) {
     for (auto& R : Rows) {
         auto C = CalendarOn(R.From.Y, R.From.M, R.From.D);
         C->ChangeMonth(R.Delta);
-        SCOPED_TRACE(testing::Message() << R.From.Y << "-" << R.From.M << "-" << R.From.D << " by " << R.Delta);
+        SCOPED_TRACE(testing::Message()
+                     << R.From.Y << "-" << R.From.M << "-" << R.From.D << " by " << R.Delta);
         EXPECT_YMD(*C, R.To.Y, R.To.M, R.To.D);
         EXPECT_EQ(Notified.size(), 1u);
         EXPECT_EQ(C->GetCellText(C->Col(), C->Row()), IntToStr(R.To.D));
@@ -171,9 +175,9 @@ TEST_F(CalendarTest, ElementWritesIgnoredRefusedOrNotifiedOnce) {
         TYmd From;
         int Index, Value;
     } Ignored[] = {
-        {{2003, 4, 10}, 3, 31}, {{2003, 4, 10}, 2, 13}, {{2003, 4, 10}, 1, 0},  {{2003, 4, 10}, 4, 5},
-        {{2003, 4, 10}, 3, 10}, {{2003, 4, 10}, 2, 4},  {{2003, 4, 10}, 1, 2003}, {{2003, 4, 10}, 3, -1},
-        {{2003, 4, 10}, 0, 1},
+        {{2003, 4, 10}, 3, 31},   {{2003, 4, 10}, 2, 13}, {{2003, 4, 10}, 1, 0},
+        {{2003, 4, 10}, 4, 5},    {{2003, 4, 10}, 3, 10}, {{2003, 4, 10}, 2, 4},
+        {{2003, 4, 10}, 1, 2003}, {{2003, 4, 10}, 3, -1}, {{2003, 4, 10}, 0, 1},
     };
     for (auto& R : Ignored) {
         auto C = CalendarOn(R.From.Y, R.From.M, R.From.D);
@@ -189,7 +193,9 @@ TEST_F(CalendarTest, ElementWritesIgnoredRefusedOrNotifiedOnce) {
     struct {
         TYmd From;
         int Index, Value;
-    } Refused[] = {{{2003, 1, 31}, 2, 2},   {{2004, 2, 29}, 1, 2003}, {{2003, 1, 31}, 1, 10000},
+    } Refused[] = {{{2003, 1, 31}, 2, 2},
+                   {{2004, 2, 29}, 1, 2003},
+                   {{2003, 1, 31}, 1, 10000},
                    {{2003, 1, 31}, 1, 65536 + 2003}};
     for (auto& R : Refused) {
         auto C = CalendarOn(R.From.Y, R.From.M, R.From.D);
@@ -206,7 +212,8 @@ TEST_F(CalendarTest, ElementWritesIgnoredRefusedOrNotifiedOnce) {
     struct {
         int Index, Value;
         TYmd To;
-    } Changed[] = {{1, 1999, {1999, 4, 10}}, {2, 12, {2003, 12, 10}}, {3, 30, {2003, 4, 30}}, {3, 1, {2003, 4, 1}}};
+    } Changed[] = {
+        {1, 1999, {1999, 4, 10}}, {2, 12, {2003, 12, 10}}, {3, 30, {2003, 4, 30}}, {3, 1, {2003, 4, 1}}};
     for (auto& R : Changed) {
         auto C = CalendarOn(2003, 4, 10);
         C->SetDateElement(R.Index, R.Value);
@@ -315,7 +322,7 @@ TEST_F(CalendarTest, CellMappingExamples) {
 
 // A calendar on a window, laid out with 22 x 15 cells.
 class CalendarControlTest : public CalendarTest {
-protected:
+  protected:
     void SetUp() override {
         CalendarTest::SetUp();
         Cal = NewCalendar();
@@ -365,7 +372,8 @@ TEST_F(CalendarControlTest, PickingByMouse) {
     EXPECT_EQ(Notified.size(), 1u);
 
     // Blank cells before day 1 and after the 30th, and the header row, are refused.
-    for (auto [Col, Row] : {std::pair{0, 1}, std::pair{3, 1}, std::pair{6, 5}, std::pair{0, 6}, std::pair{2, 0}}) {
+    for (auto [Col, Row] :
+         {std::pair{0, 1}, std::pair{3, 1}, std::pair{6, 5}, std::pair{0, 6}, std::pair{2, 0}}) {
         ClickCell(Col, Row);
         EXPECT_EQ(Cal->Col(), Col18) << Col << "," << Row;
         EXPECT_EQ(Cal->Row(), Row18) << Col << "," << Row;
@@ -473,7 +481,8 @@ TEST_F(CalendarControlTest, DrawsEachDayCentredAndTheCurrentCellSelected) {
             TColor Strongest = Back;
             for (int Yy = Ink.Top; Yy < Ink.Bottom; ++Yy)
                 for (int Xx = Ink.Left; Xx < Ink.Right; ++Xx)
-                    if (Distance(S->Pixel(Xx, Yy), Back) > Distance(Strongest, Back)) Strongest = S->Pixel(Xx, Yy);
+                    if (Distance(S->Pixel(Xx, Yy), Back) > Distance(Strongest, Back))
+                        Strongest = S->Pixel(Xx, Yy);
             TColor Ink1 = Current ? HighlightText : WindowText, Ink2 = Current ? WindowText : HighlightText;
             EXPECT_LT(Distance(Strongest, Ink1), Distance(Strongest, Ink2));
             EXPECT_LT(Distance(Strongest, Ink1), Distance(Strongest, Back));
@@ -503,10 +512,11 @@ class TCalTestForm : public TWinControl {
     int Changes = 0;
 };
 const TClassInfo& TCalTestForm::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TCalTestForm>("TCalTestForm", &TWinControl::StaticClassInfo())
-                                       .Field("Cal", &TCalTestForm::Cal)
-                                       .Method("CalChange", &TCalTestForm::CalChange)
-                                       .Build();
+    static const TClassInfo Info =
+        TClassBuilder<TCalTestForm>("TCalTestForm", &TWinControl::StaticClassInfo())
+            .Field("Cal", &TCalTestForm::Cal)
+            .Method("CalChange", &TCalTestForm::CalChange)
+            .Build();
     return Info;
 }
 
@@ -545,10 +555,11 @@ TEST_F(CalendarTest, FormDescriptionRoundTrip) {
 
     AnsiString Written = WriteComponentRes(&Form);
     for (const char* Never : {"Year", "Month", "Day", "CalendarDate", "Options", "ScrollBars"})
-        EXPECT_EQ(Written.find(AnsiString("    ") + Never + " ="), AnsiString::npos) << Never << "\n" << Written;
+        EXPECT_EQ(Written.find(AnsiString("    ") + Never + " ="), AnsiString::npos) << Never << "\n"
+                                                                                     << Written;
     // Stored values only, in declaration order.
-    std::vector<AnsiString> Order = {"GridLineWidth", "ReadOnly", "StartOfWeek", "TabStop", "UseCurrentDate",
-                                     "OnChange"};
+    std::vector<AnsiString> Order = {"GridLineWidth", "ReadOnly",       "StartOfWeek",
+                                     "TabStop",       "UseCurrentDate", "OnChange"};
     size_t Last = 0;
     for (auto& Name : Order) {
         size_t At = Written.find(Name + " =");

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -60,13 +61,33 @@ void Click(TCColorGrid& G, TMouseButton B, int K) {
     G.MouseUp(B, 0, P.X, P.Y);
 }
 
-// Pixels of exactly colour C inside R: text pixels that the glyphs cover fully.
-std::vector<TPoint> PixelsOf(const TBitmap* B, const TRect& R, TColor C) {
+int Distance(TColor A, TColor B) {
+    return std::abs(GetRValue(A) - GetRValue(B)) + std::abs(GetGValue(A) - GetGValue(B)) +
+           std::abs(GetBValue(A) - GetBValue(B));
+}
+
+// Pixels inside R (relative to its corner) that differ from Background: text is antialiased, so
+// only these say where a mark lies.
+std::vector<TPoint> PixelsOver(const TBitmap* B, const TRect& R, TColor Background) {
     std::vector<TPoint> Found;
     for (int Y = R.Top; Y < R.Bottom; ++Y)
         for (int X = R.Left; X < R.Right; ++X)
-            if (B->Pixel(X, Y) == C) Found.push_back({X - R.Left, Y - R.Top});
+            if (B->Pixel(X, Y) != Background) Found.push_back({X - R.Left, Y - R.Top});
     return Found;
+}
+
+std::vector<TColor> PixelsIn(const TBitmap* B, const TRect& R) {
+    std::vector<TColor> Out;
+    for (int Y = R.Top; Y < R.Bottom; ++Y)
+        for (int X = R.Left; X < R.Right; ++X) Out.push_back(B->Pixel(X, Y));
+    return Out;
+}
+
+// The coloured inside of square k in 3-D style.
+TRect Inside(const TCColorGrid& G, int K) {
+    TPoint C = Centre(G, K);
+    return Rect(C.X - G.CellWidth() / 2 + 3, C.Y - G.CellHeight() / 2 + 3, C.X + G.CellWidth() / 2 - 2,
+                C.Y + G.CellHeight() / 2 - 2);
 }
 
 }  // namespace
@@ -506,99 +527,105 @@ TEST(ColorGridPaint, SquaresOutsideTheGridDrawNothing) {
 }
 
 TEST(ColorGridPaint, EverySquareHasItsColourAndContrastingMark) {
-    for (bool Ctl3D : {true, false}) {
-        auto G = NewGrid();
-        G->SetCtl3D(Ctl3D);
-        G->EnableBackground(false);
-        for (int K = 0; K < 16; ++K) {
-            SCOPED_TRACE(testing::Message() << "square " << K << " 3-D " << Ctl3D);
-            EXPECT_EQ(G->ContrastColor(K), kContrast[K]);
-            G->SetForegroundIndex(K);
-            EXPECT_EQ(G->GetForegroundColor(), kCell[K]);
-            G->Repaint();
-            TPoint C = Centre(*G, K);
-            TRect Inner = Rect(C.X - 9, C.Y - 9, C.X + 10, C.Y + 10);
-            EXPECT_EQ(G->Surface()->Pixel(Inner.Left, Inner.Top), kCell[K]);
-            auto Mark = PixelsOf(G->Surface(), Inner, kContrast[K]);
-            EXPECT_GE(Mark.size(), 8u);
-            // Every other square is free of marks.
-            for (int J = 0; J < 16; ++J) {
-                if (J == K) continue;
-                TPoint D = Centre(*G, J);
-                auto Other = PixelsOf(G->Surface(), Rect(D.X - 2, D.Y - 2, D.X + 3, D.Y + 3), kContrast[J]);
-                EXPECT_TRUE(Other.empty()) << "mark on square " << J;
-            }
+    auto G = NewGrid();
+    G->EnableBackground(false);
+    for (int K = 0; K < 16; ++K) {
+        SCOPED_TRACE(testing::Message() << "square " << K);
+        EXPECT_EQ(G->ContrastColor(K), kContrast[K]);
+        G->SetForegroundIndex(K);
+        EXPECT_EQ(G->GetForegroundColor(), kCell[K]);
+        G->Repaint();
+        TRect In = Inside(*G, K);
+        EXPECT_EQ(In.Width(), 19);
+        EXPECT_EQ(G->Surface()->Pixel(In.Left, In.Top), kCell[K]);
+        // The glyphs' cores are nearer the contrast colour than the cell colour.
+        int Strong = 0;
+        for (TColor P : PixelsIn(G->Surface(), In))
+            Strong += Distance(P, kContrast[K]) < Distance(P, kCell[K]);
+        EXPECT_GE(Strong, 3);
+        for (int J = 0; J < 16; ++J) {
+            if (J == K) continue;
+            EXPECT_TRUE(PixelsOver(G->Surface(), Inside(*G, J), kCell[J]).empty()) << "mark on " << J;
         }
     }
 }
 
 TEST(ColorGridPaint, MarksForForegroundBackgroundAndBoth) {
-    // What each mark text looks like on square 0 (black), drawn the way the grid draws marks.
     auto G = NewGrid();
-    auto Expected = [&](const char* Text) {
+    G->Repaint();
+    // A mark text as the grid should draw it on square k; the one for both is drawn twice.
+    auto Expected = [&](int K, const char* Text, int Times) {
         TBitmap B;
         B.SetSize(25, 25);
-        B.Canvas()->Brush()->SetColor(clBlack);
+        B.Canvas()->Brush()->SetColor(kCell[K]);
         B.Canvas()->FillRect(Rect(0, 0, 25, 25));
         B.Canvas()->SetFont(*G->Font());
-        B.Canvas()->Font()->SetColor(clWhite);
+        B.Canvas()->Font()->SetColor(kContrast[K]);
         B.Canvas()->SetBkMode(TRANSPARENT);
-        TRect R = Rect(0, 0, 25, 25);
-        DrawTextA(B.Canvas(), Text, -1, &R, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
-        return PixelsOf(&B, Rect(3, 3, 22, 22), clWhite);
+        for (int I = 0; I < Times; ++I) {
+            TRect R = Rect(0, 0, 25, 25);
+            DrawTextA(B.Canvas(), Text, -1, &R, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+        }
+        return PixelsIn(&B, Rect(3, 3, 22, 22));
     };
-    auto Shown = [&] { return PixelsOf(G->Surface(), Rect(3, 3, 22, 22), clWhite); };
-    const auto FG = Expected(SFG), BG = Expected(SBG), FB = Expected(SFB);
-    ASSERT_FALSE(FG.empty());
-    EXPECT_NE(FG, BG);
-    EXPECT_NE(FG, FB);
+    auto Shown = [&](int K) { return PixelsIn(G->Surface(), Inside(*G, K)); };
+    const std::vector<TColor> Blank0(19 * 19, kCell[0]), Blank3(19 * 19, kCell[3]);
+    EXPECT_NE(Expected(0, SFG, 1), Blank0);
+    EXPECT_NE(Expected(0, SFG, 1), Expected(0, SBG, 1));
+    EXPECT_NE(Expected(0, SFG, 1), Expected(0, SFB, 2));
 
-    G->Repaint();
-    EXPECT_EQ(Shown(), FB);
-    // Each change redraws the square and its mark at once.
+    EXPECT_EQ(Shown(0), Expected(0, SFB, 2));
+    // Each change redraws the squares concerned and the marks at once.
     G->EnableBackground(false);
-    EXPECT_EQ(Shown(), FG);
+    EXPECT_EQ(Shown(0), Expected(0, SFG, 1));
     G->EnableBackground(true);
     G->EnableForeground(false);
-    EXPECT_EQ(Shown(), BG);
+    EXPECT_EQ(Shown(0), Expected(0, SBG, 1));
     G->EnableBackground(false);
-    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(Shown(0), Blank0);
     G->EnableForeground(true);
     G->EnableBackground(true);
-    EXPECT_EQ(Shown(), FB);
+    EXPECT_EQ(Shown(0), Expected(0, SFB, 2));
     G->SetBackgroundIndex(3);
-    EXPECT_EQ(Shown(), FG);
+    EXPECT_EQ(Shown(0), Expected(0, SFG, 1));
+    EXPECT_EQ(Shown(3), Expected(3, SBG, 1));
     G->SetForegroundIndex(3);
-    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(Shown(0), Blank0);
+    EXPECT_EQ(Shown(3), Expected(3, SFB, 2));
     G->SetBackgroundIndex(0);
-    EXPECT_EQ(Shown(), BG);
+    EXPECT_EQ(Shown(0), Expected(0, SBG, 1));
+    EXPECT_EQ(Shown(3), Expected(3, SFG, 1));
+    G->SetForegroundIndex(0);
+    EXPECT_EQ(Shown(0), Expected(0, SFB, 2));
+    EXPECT_EQ(Shown(3), Blank3);
 }
 
 TEST(ColorGridPaint, MarkIsCentredAndNotClipped) {
     auto G = NewGrid();
     G->EnableBackground(false);
-    G->SetForegroundIndex(9);  // red, so the mark is cyan
+    G->SetForegroundIndex(9);
     G->Repaint();
-    // Square 14 is cyan itself, so look only along the row of square 9.
-    auto Mark = PixelsOf(G->Surface(), Rect(0, 50, 100, 75), clAqua);
+    TRect In = Inside(*G, 9);
+    auto Mark = PixelsOver(G->Surface(), In, kCell[9]);
     ASSERT_FALSE(Mark.empty());
     int MinX = 100, MaxX = 0, MinY = 100, MaxY = 0;
     for (TPoint P : Mark) {
-        P.Y += 50;
-        MinX = std::min(MinX, P.X), MaxX = std::max(MaxX, P.X);
-        MinY = std::min(MinY, P.Y), MaxY = std::max(MaxY, P.Y);
+        MinX = std::min(MinX, P.X + In.Left), MaxX = std::max(MaxX, P.X + In.Left);
+        MinY = std::min(MinY, P.Y + In.Top), MaxY = std::max(MaxY, P.Y + In.Top);
     }
     TPoint C = Centre(*G, 9);
-    EXPECT_NEAR((MinX + MaxX) / 2.0, C.X, 2.0);
-    EXPECT_NEAR((MinY + MaxY) / 2.0, C.Y, 3.0);
+    EXPECT_NEAR((MinX + MaxX) / 2.0, C.X, 1.5);
+    EXPECT_NEAR((MinY + MaxY) / 2.0, C.Y, 2.5);
 
-    // Squares 6 pixels wide: the mark spills over into the neighbours.
+    // Flat squares 6 pixels wide: the mark spills over into the neighbours' insides.
+    G->SetCtl3D(false);
     G->SetGridOrdering(go16x1);
     G->Repaint();
-    bool Outside = false;
-    for (TPoint P : PixelsOf(G->Surface(), Rect(0, 0, 14 * 6, G->Height()), clAqua))
-        Outside = Outside || P.X < 9 * 6 || P.X >= 10 * 6;
-    EXPECT_TRUE(Outside);
+    for (int J : {8, 10}) {
+        TRect Neighbour = Rect(J * 6 + 1, 30, J * 6 + 5, 70);
+        EXPECT_FALSE(PixelsOver(G->Surface(), Neighbour, kCell[J]).empty()) << J;
+    }
+    EXPECT_TRUE(PixelsOver(G->Surface(), Rect(7 * 6 + 1, 30, 7 * 6 + 5, 70), kCell[7]).empty());
 }
 
 TEST(ColorGridPaint, PictureOfBothStylesWithFocus) {

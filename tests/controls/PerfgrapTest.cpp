@@ -15,12 +15,12 @@
 namespace {
 
 class Graph : public TPerformanceGraph {
-public:
-    using TPerformanceGraph::TPerformanceGraph;
+  public:
     using TPerformanceGraph::Replay;
+    using TPerformanceGraph::TPerformanceGraph;
     int Paints = 0;
 
-protected:
+  protected:
     void Paint() override {
         ++Paints;
         TPerformanceGraph::Paint();
@@ -113,6 +113,22 @@ TEST(PerfgrapRing, ConstructionShiftsAndReallocation) {
     EXPECT_GT(G.Paints, Paints);
 }
 
+// A replay between a resize and the next paint (here the scale change of an Update) resizes the
+// image; the ring follows the new width then rather than staying at the old one for good.
+TEST(PerfgrapRing, FollowsAWidthThatAReplayReachesFirst) {
+    Graph G(nullptr);
+    G.SetGridlines(false);
+    G.SetGraphKind(pgBar);
+    G.SetBounds(0, 0, 300, 100);
+    G.DataPoint(clRed, 1234);
+    G.Update();
+    EXPECT_EQ(G.Scale(), 1300);
+    EXPECT_EQ(G.HistoryCount(), 102);
+    // The widened ring keeps its 35 bands in slots 0 to 34, the empty ones after them.
+    EXPECT_EQ(G.CurrentBand(), 34);
+    EXPECT_EQ(RowsIn(G.Image(), 97, clRed).size(), 95u);  // 1234 of 1300 on 100 rows
+}
+
 TEST(PerfgrapRing, SeventeenthPointIsRefused) {
     Graph G(nullptr);
     for (int I = 0; I < 16; ++I) G.DataPoint(clRed, I);
@@ -131,8 +147,14 @@ TEST(PerfgrapRing, SeventeenthPointIsRefused) {
 TEST(PerfgrapScale, RoundUp) {
     struct Row {
         int32_t Value, Step, Expected;
-    } Rows[] = {{1234, 100, 1300}, {1200, 100, 1200}, {77, 0, 77},        {0, 100, 0},
-                {-150, 100, 0},    {1, 100, 100},     {INT32_MAX, 100, INT32_MAX}, {INT32_MIN, -1, INT32_MIN}};
+    } Rows[] = {{1234, 100, 1300},
+                {1200, 100, 1200},
+                {77, 0, 77},
+                {0, 100, 0},
+                {-150, 100, 0},
+                {1, 100, 100},
+                {INT32_MAX, 100, INT32_MAX},
+                {INT32_MIN, -1, INT32_MIN}};
     for (const Row& R : Rows)
         EXPECT_EQ(TPerformanceGraph::RoundUp(R.Value, R.Step), R.Expected) << R.Value << " by " << R.Step;
 }
@@ -256,7 +278,7 @@ TEST(PerfgrapPaint, BarsAndLinesOfTheExamples) {
         for (auto [C, V] : Points) G.DataPoint(C, V);
         G.Update();
     };
-    Band({{clWhite, 1000}});  // holds the scale at 1000 while it stays in the ring
+    Band({{clWhite, 1000}});                         // holds the scale at 1000 while it stays in the ring
     auto Expect = [&](TColor C, int From, int To) {  // rows From..To of the newest strip
         for (int X = 97; X < 100; ++X)
             for (int Y = From; Y <= To; ++Y) ASSERT_EQ(G.Image()->Pixel(X, Y), C) << X << "," << Y;
@@ -328,7 +350,8 @@ TEST(PerfgrapPaint, ReplayRedrawsWhatTheUpdatesDrew) {
         // ring, which replay leaves blank; with 4-pixel bands on 100 pixels there are none.
         for (int Y = 0; Y < 100; ++Y)
             for (int X = 100 - G.GetBandCount() * 4; X < 100; ++X)
-                ASSERT_EQ(G.Image()->Pixel(X, Y), Before.Pixel(X, Y)) << Kind << Pen << " at " << X << "," << Y;
+                ASSERT_EQ(G.Image()->Pixel(X, Y), Before.Pixel(X, Y))
+                    << Kind << Pen << " at " << X << "," << Y;
         // The surface shows the image.
         EXPECT_EQ(G.Surface()->Pixel(50, 50), G.Image()->Pixel(50, 50));
     }
@@ -376,9 +399,9 @@ TEST(PerfgrapForm, PropertiesRoundTripInOrder) {
     std::vector<AnsiString> Names;
     for (auto& P : TPerformanceGraph::StaticClassInfo().Props) Names.push_back(P.Name);
     EXPECT_EQ(Names, (std::vector<AnsiString>{"Align", "Anchors", "Constraints", "Enabled", "Kind",
-                                             "ForeColor", "BackColor", "ParentShowHint", "GridSize",
-                                             "StepSize", "Scale", "Gradient", "Gridlines", "PenWidth",
-                                             "OnScaleChange", "ShowHint", "Visible"}));
+                                              "ForeColor", "BackColor", "ParentShowHint", "GridSize",
+                                              "StepSize", "Scale", "Gradient", "Gridlines", "PenWidth",
+                                              "OnScaleChange", "ShowHint", "Visible"}));
     const char* Text =
         "object Form1: TWinControl\n"
         "  object Graph1: TPerformanceGraph\n"

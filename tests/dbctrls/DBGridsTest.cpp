@@ -11,11 +11,12 @@ const char* const DayFields[] = {"Year", "Month", "Day", "Msg"};
 
 // A table of days with a message each, shown through a data source.
 class DBGridTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Table.SetDatabaseName("BCDEMOS");
         Table.SetTableName("Days");
-        for (const char* F : DayFields) Table.FieldDefs()->AddFieldDef(F, ftString, F == std::string("Msg") ? 30 : 4);
+        for (const char* F : DayFields)
+            Table.FieldDefs()->AddFieldDef(F, ftString, F == std::string("Msg") ? 30 : 4);
         Source.SetDataSet(&Table);
         Grid.SetBounds(0, 0, 345, 257);
         Grid.SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect);
@@ -182,7 +183,8 @@ class TSourceModule : public TComponent {
 };
 
 const TClassInfo& TSourceModule::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TSourceModule>("TSourceModule", &TComponent::StaticClassInfo()).Build();
+    static const TClassInfo Info =
+        TClassBuilder<TSourceModule>("TSourceModule", &TComponent::StaticClassInfo()).Build();
     return Info;
 }
 
@@ -254,7 +256,8 @@ end
     AnsiString Text = WriteComponentRes(&Form);
     EXPECT_NE(Text.find("DataSource = SourceModule.DataSource1"), std::string::npos) << Text;
     EXPECT_NE(Text.find("Title.Caption = '년도'"), std::string::npos) << Text;
-    EXPECT_NE(Text.find("Options = [dgTitles, dgColLines, dgRowLines, dgRowSelect]"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("Options = [dgTitles, dgColLines, dgRowLines, dgRowSelect]"), std::string::npos)
+        << Text;
 }
 
 }  // namespace

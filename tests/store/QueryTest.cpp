@@ -23,7 +23,7 @@ class TTestModule : public TComponent {
         CountsSeenByCalc.push_back(Query1->RecordCount());
         if (Query1->RecordCount() == 0) return;
         Query1->FieldByName("Msg")->SetAsString("총 " + Query1->FieldByName("DayCnt")->AsString() +
-                                               " 건의 일정이 있습니다.");
+                                                " 건의 일정이 있습니다.");
     }
 };
 
@@ -162,7 +162,7 @@ end
 )";
 
 class MonthQueryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RegisterStoreClasses();
         Module = std::make_unique<TTestModule>(nullptr);
@@ -180,8 +180,8 @@ protected:
         std::vector<std::string> Out;
         TQuery* Q = Module->Query1;
         for (Q->First(); !Q->Eof(); Q->Next())
-            Out.push_back(Q->FieldByName("Year")->AsString() + "/" + Q->FieldByName("Month")->AsString() + "/" +
-                          Q->FieldByName("Day")->AsString() + " " + Q->FieldByName("Msg")->AsString());
+            Out.push_back(Q->FieldByName("Year")->AsString() + "/" + Q->FieldByName("Month")->AsString() +
+                          "/" + Q->FieldByName("Day")->AsString() + " " + Q->FieldByName("Msg")->AsString());
         return Out;
     }
     PrivateDataHome Home;

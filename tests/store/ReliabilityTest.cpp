@@ -75,7 +75,8 @@ TEST(Reliability, RowsWhosePostReturnedSurviveAKilledWriter) {
     EXPECT_EQ(Raw.Rows("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
     std::set<std::string> Stored;
     for (auto& T : Raw.Rows("SELECT TiTle FROM \"Agendix.DB\"")) Stored.insert(T);
-    for (int I : Reported) EXPECT_TRUE(Stored.count("row " + std::to_string(I))) << "row " << I << " was lost";
+    for (int I : Reported)
+        EXPECT_TRUE(Stored.count("row " + std::to_string(I))) << "row " << I << " was lost";
     Reader->Close();
     Reader->Open();
     EXPECT_GE(static_cast<size_t>(Reader->RecordCount()), Reported.size());

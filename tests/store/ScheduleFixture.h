@@ -12,7 +12,8 @@
 // Tests of the store run in a private data folder, build the schedule table the way the data
 // module does, and check what reached the file through a connection of their own.
 
-inline const char* const ScheduleFields[] = {"Year", "Month", "Day", "Time", "StartTime", "EndTime", "TiTle", "MemoFile"};
+inline const char* const ScheduleFields[] = {"Year",      "Month",   "Day",   "Time",
+                                             "StartTime", "EndTime", "TiTle", "MemoFile"};
 inline const int ScheduleWidths[] = {4, 2, 2, 2, 2, 2, 50, 14};
 
 struct ScheduleRow {
@@ -21,9 +22,10 @@ struct ScheduleRow {
 
 // A connection of the test's own, as another process would have.
 class RawDb {
-public:
+  public:
     explicit RawDb(const std::string& Path) {
-        if (sqlite3_open_v2(Path.c_str(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(Path.c_str(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+            SQLITE_OK)
             ADD_FAILURE() << "cannot open " << Path;
         sqlite3_busy_timeout(Db, 5000);
     }
@@ -80,7 +82,7 @@ inline std::unique_ptr<TTable> ScheduleTable() {
 
 // The schedule table, created empty, and a raw connection to its file.
 class ScheduleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Table = ScheduleTable();
         Table->CreateTable();

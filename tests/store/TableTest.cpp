@@ -8,7 +8,8 @@ struct DayFilter {
     std::string Year, Month, Day;
     TFilterRecordEvent Handler() {
         return [this](TDataSet* Ds, bool& Accept) {
-            Accept = Ds->FieldByName("Year")->AsString() == Year && Ds->FieldByName("Month")->AsString() == Month &&
+            Accept = Ds->FieldByName("Year")->AsString() == Year &&
+                     Ds->FieldByName("Month")->AsString() == Month &&
                      Ds->FieldByName("Day")->AsString() == Day;
         };
     }
@@ -93,8 +94,8 @@ TEST_F(ScheduleTest, DayFilterDecidesWhichRowsAreVisible) {
             Table->OnFilterKeys = Hint ? C.Date.Keys() : nullptr;
             Table->SetFiltered(true);
             Table->Open();
-            EXPECT_EQ(Column(*Table, "Title"), C.Titles) << C.Date.Year << "-" << C.Date.Month << "-" << C.Date.Day
-                                                         << (Hint ? " with keys" : "");
+            EXPECT_EQ(Column(*Table, "Title"), C.Titles)
+                << C.Date.Year << "-" << C.Date.Month << "-" << C.Date.Day << (Hint ? " with keys" : "");
             EXPECT_EQ(Table->RecordCount(), static_cast<int>(C.Titles.size()));
         }
     }
@@ -130,7 +131,9 @@ TEST_F(ScheduleTest, NextPastTheLastRowKeepsItCurrent) {
 }
 
 TEST_F(ScheduleTest, EditInsertPostDeleteCancelAndWhatOpenSees) {
-    auto Stored = [&] { return Raw->Rows("SELECT Year, Month, Day, Time, TiTle FROM \"Agendix.DB\" ORDER BY rowid"); };
+    auto Stored = [&] {
+        return Raw->Rows("SELECT Year, Month, Day, Time, TiTle FROM \"Agendix.DB\" ORDER BY rowid");
+    };
     auto Write = [&](const ScheduleRow& R) {
         const std::string* V[] = {&R.Year, &R.Month, &R.Day, &R.Time, &R.Start, &R.End, &R.Title, &R.Memo};
         for (int I = 0; I < 8; ++I) Table->FieldByName(ScheduleFields[I])->SetAsString(*V[I]);
@@ -233,7 +236,8 @@ TEST_F(ScheduleTest, OverWideAndUnrepresentableValuesAreRefusedWithNothingWritte
             Table->FieldByName(C.Field)->SetAsString(C.Value);
             ADD_FAILURE() << C.Field << " took " << C.Value;
         } catch (const EDatabaseError& E) {
-            for (auto& Part : C.MessageParts) EXPECT_NE(E.Message().find(Part), std::string::npos) << E.Message();
+            for (auto& Part : C.MessageParts)
+                EXPECT_NE(E.Message().find(Part), std::string::npos) << E.Message();
         }
         // The refused value never reached the row.
         EXPECT_EQ(Table->FieldByName(C.Field)->AsString(), C.Field == std::string("Time") ? "09" : "");
@@ -253,7 +257,8 @@ TEST_F(ScheduleTest, OverWideAndUnrepresentableValuesAreRefusedWithNothingWritte
     EXPECT_THROW(Table->FieldByName("TiTle")->SetAsString(Hangul26), EDatabaseError);
     Table->First();
     EXPECT_EQ(Table->State(), dsBrowse);
-    EXPECT_EQ(Raw->Rows("SELECT Year, TiTle FROM \"Agendix.DB\""), std::vector<std::string>{"<null>|" + Hangul25});
+    EXPECT_EQ(Raw->Rows("SELECT Year, TiTle FROM \"Agendix.DB\""),
+              std::vector<std::string>{"<null>|" + Hangul25});
 }
 
 TEST_F(ScheduleTest, DataLinksFollowOpenCloseMovesAndEdits) {
@@ -279,8 +284,8 @@ TEST_F(ScheduleTest, DataLinksFollowOpenCloseMovesAndEdits) {
     Table->FieldByName("Title")->SetAsString("x");
     Table->Post();
     Table->Close();
-    EXPECT_EQ(L.Log, (std::vector<std::string>{"active", "scrolled 1", "scrolled -1", "editing", "record TiTle",
-                                               "browsing", "changed", "inactive"}));
+    EXPECT_EQ(L.Log, (std::vector<std::string>{"active", "scrolled 1", "scrolled -1", "editing",
+                                               "record TiTle", "browsing", "changed", "inactive"}));
     // A data set that goes away leaves its sources empty.
     Table.reset();
     EXPECT_EQ(Source.DataSet(), nullptr);

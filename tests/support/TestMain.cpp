@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
         Application->Initialize();
         ::testing::InitGoogleTest(&argc, argv);
         auto Defaults = [] {
-            Application->MessageBoxHook = [](const AnsiString& Text, const AnsiString& Caption, uint32_t Flags) {
+            Application->MessageBoxHook = [](const AnsiString& Text, const AnsiString& Caption,
+                                             uint32_t Flags) {
                 std::fprintf(stderr, "message box \"%s\": %s\n", Caption.c_str(), Text.c_str());
                 return (Flags & 0x0F) == MB_YESNO ? IDNO : IDOK;
             };
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
             };
         };
         class TResetEach : public ::testing::EmptyTestEventListener {
-        public:
+          public:
             explicit TResetEach(std::function<void()> D) : FDefaults(std::move(D)) {}
             void OnTestStart(const ::testing::TestInfo&) override { FDefaults(); }
             void OnTestEnd(const ::testing::TestInfo&) override {
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
                 TestDriver::ProcessEvents();
             }
 
-        private:
+          private:
             std::function<void()> FDefaults;
         };
         ::testing::UnitTest::GetInstance()->listeners().Append(new TResetEach(Defaults));

@@ -14,25 +14,30 @@ namespace {
 
 // A control that records the messages and keys it receives.
 class TRecorder : public TCustomControl {
-public:
+  public:
     TRecorder(TComponent* Owner, std::string Name, std::vector<std::string>& Log, int64_t DlgCode = 0)
         : TCustomControl(Owner), FName(std::move(Name)), FLog(Log), FDlgCode(DlgCode) {
         SetTabStop(true);
     }
     void Dispatch(TMessage& M) override {
         switch (M.Msg) {
-        case WM_SIZE: {
-            TWMSize S = AsSize(M);
-            FLog.push_back(FName + ":SIZE " + std::to_string(S.Width) + "x" + std::to_string(S.Height));
-            return;  // consumed, as the calendar does
-        }
-        case WM_SETFOCUS: FLog.push_back(FName + ":SETFOCUS"); break;
-        case WM_KILLFOCUS: FLog.push_back(FName + ":KILLFOCUS"); break;
-        case WM_GETDLGCODE:
-            FLog.push_back(FName + ":GETDLGCODE");
-            M.Result = FDlgCode;
-            return;
-        default: break;
+            case WM_SIZE: {
+                TWMSize S = AsSize(M);
+                FLog.push_back(FName + ":SIZE " + std::to_string(S.Width) + "x" + std::to_string(S.Height));
+                return;  // consumed, as the calendar does
+            }
+            case WM_SETFOCUS:
+                FLog.push_back(FName + ":SETFOCUS");
+                break;
+            case WM_KILLFOCUS:
+                FLog.push_back(FName + ":KILLFOCUS");
+                break;
+            case WM_GETDLGCODE:
+                FLog.push_back(FName + ":GETDLGCODE");
+                M.Result = FDlgCode;
+                return;
+            default:
+                break;
         }
         TCustomControl::Dispatch(M);
     }
@@ -42,7 +47,7 @@ public:
     }
     void KeyPress(char& Key) override { FLog.push_back(FName + ":CHAR " + std::string(1, Key)); }
 
-private:
+  private:
     std::string FName;
     std::vector<std::string>& FLog;
     int64_t FDlgCode;

@@ -13,7 +13,7 @@ namespace {
 
 // A dialog like the entry dialog: an edit, a confirm button that saves, a cancel button.
 class TDialog : public TForm {
-public:
+  public:
     explicit TDialog(TComponent* Owner) : TForm(Owner) {
         SetBorderStyle(bsDialog);
         Edit = new TEdit(this);
@@ -39,7 +39,7 @@ public:
 };
 
 class TMain : public TForm {
-public:
+  public:
     using TForm::TForm;
 };
 
@@ -157,7 +157,8 @@ TEST(Forms, RunEndsWhenTheMainFormCloses) {
 TEST(Forms, MessageBoxAnswersYesOrNo) {
     for (int Answer : {IDYES, IDNO}) {
         TestDriver::TMessageBoxAnswers Boxes({Answer});
-        EXPECT_EQ(Application->MessageBox("현재 일정을 삭제하시겠읍니까 ?", "Delete Confirm", MB_YESNO), Answer);
+        EXPECT_EQ(Application->MessageBox("현재 일정을 삭제하시겠읍니까 ?", "Delete Confirm", MB_YESNO),
+                  Answer);
         ASSERT_EQ(Boxes.Shown().size(), 1u);
         EXPECT_EQ(Boxes.Shown()[0].Caption, "Delete Confirm");
         EXPECT_EQ(Boxes.Shown()[0].Flags, MB_YESNO);

@@ -11,7 +11,7 @@
 namespace {
 
 class TTestGrid : public TCustomGrid {
-public:
+  public:
     using TCustomGrid::TCustomGrid;
     std::set<std::pair<int, int>> Refused;
     int Clicks = 0;
@@ -22,7 +22,7 @@ public:
         TCustomGrid::Paint();
     }
 
-protected:
+  protected:
     bool SelectCell(int C, int R) override { return !Refused.count({C, R}) && TCustomGrid::SelectCell(C, R); }
     void DrawCell(int C, int R, const TRect& Rc, TGridDrawState S) override { Drawn.push_back({{C, R}, S}); }
 };
@@ -47,7 +47,8 @@ TEST_F(GridFixture, DefaultsOfTheClassicGrid) {
     EXPECT_EQ(Grid->FixedRows(), 1);
     EXPECT_EQ(Grid->DefaultColWidth(), 64);
     EXPECT_EQ(Grid->DefaultRowHeight(), 24);
-    EXPECT_EQ(Grid->Options(), uint32_t(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect));
+    EXPECT_EQ(Grid->Options(),
+              uint32_t(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect));
     EXPECT_EQ(Grid->Col(), 1);
     EXPECT_EQ(Grid->Row(), 1);
     EXPECT_EQ(Grid->Color(), clWindow);
@@ -57,7 +58,8 @@ TEST_F(GridFixture, GeometryAndPicking) {
     EXPECT_EQ(Grid->CellRect(2, 3), Rect(130, 75, 194, 99));
     struct Row {
         int X, Y, Col, Row;
-    } Rows[] = {{0, 0, 0, 0}, {64, 24, 0, 0}, {65, 25, 1, 1}, {140, 80, 2, 3}, {324, 124, 4, 4}, {325, 10, -1, -1}};
+    } Rows[] = {{0, 0, 0, 0},    {64, 24, 0, 0},   {65, 25, 1, 1},
+                {140, 80, 2, 3}, {324, 124, 4, 4}, {325, 10, -1, -1}};
     for (auto& R : Rows) {
         int C, Rw;
         Grid->MouseToCell(R.X, R.Y, C, Rw);
@@ -88,8 +90,8 @@ TEST_F(GridFixture, ArrowKeysMoveTheCurrentCellUnlessRefused) {
     struct Row {
         uint16_t Key;
         int Col, Row;
-    } Rows[] = {{VK_RIGHT, 2, 1}, {VK_DOWN, 2, 1}, {VK_RIGHT, 3, 1}, {VK_DOWN, 3, 2},
-                {VK_LEFT, 3, 2},  {VK_UP, 3, 1},   {VK_UP, 3, 1},    {VK_END, 4, 1}, {VK_HOME, 1, 1}};
+    } Rows[] = {{VK_RIGHT, 2, 1}, {VK_DOWN, 2, 1}, {VK_RIGHT, 3, 1}, {VK_DOWN, 3, 2}, {VK_LEFT, 3, 2},
+                {VK_UP, 3, 1},    {VK_UP, 3, 1},   {VK_END, 4, 1},   {VK_HOME, 1, 1}};
     for (auto& R : Rows) {
         TestDriver::PressKey(Grid, R.Key);
         EXPECT_EQ(std::make_pair(Grid->Col(), Grid->Row()), std::make_pair(R.Col, R.Row)) << "key " << R.Key;
@@ -101,11 +103,11 @@ TEST_F(GridFixture, PaintsFixedSelectedAndPlainCellsWithLines) {
     Grid->MoveColRow(2, 3, true, true);
     Grid->Repaint();
     TBitmap* S = Grid->Surface();
-    EXPECT_EQ(S->Pixel(30, 10), ColorToRGB(clBtnFace));         // fixed header
+    EXPECT_EQ(S->Pixel(30, 10), ColorToRGB(clBtnFace));               // fixed header
     EXPECT_EQ(S->Pixel(130 + 30, 75 + 10), ColorToRGB(clHighlight));  // current cell, not focused
-    EXPECT_EQ(S->Pixel(65 + 30, 25 + 10), ColorToRGB(clWindow));    // plain cell
-    EXPECT_EQ(S->Pixel(64, 30), ColorToRGB(clBlack));            // line right of a fixed cell
-    EXPECT_EQ(S->Pixel(129, 40), ColorToRGB(clSilver));          // line between plain cells
+    EXPECT_EQ(S->Pixel(65 + 30, 25 + 10), ColorToRGB(clWindow));      // plain cell
+    EXPECT_EQ(S->Pixel(64, 30), ColorToRGB(clBlack));                 // line right of a fixed cell
+    EXPECT_EQ(S->Pixel(129, 40), ColorToRGB(clSilver));               // line between plain cells
     EXPECT_EQ(S->Pixel(100, 49), ColorToRGB(clSilver));
     Grid->SetGridLineWidth(0);
     Grid->SetOptions(Grid->Options() & ~uint32_t(goVertLine));

@@ -40,7 +40,8 @@ TEST_F(FormFixture, ComboBoxIndexOutsideTheItemsReadsBackMinusOne) {
     struct Row {
         int Set, Index;
         const char* Text;
-    } Rows[] = {{16, 16, "14:00"}, {-1, -1, ""}, {31, 31, "21:30"}, {32, -1, ""}, {9, 9, "10:30"}, {-5, -1, ""}};
+    } Rows[] = {{16, 16, "14:00"}, {-1, -1, ""},    {31, 31, "21:30"},
+                {32, -1, ""},      {9, 9, "10:30"}, {-5, -1, ""}};
     for (auto& R : Rows) {
         Combo->SetItemIndex(R.Set);
         EXPECT_EQ(Combo->ItemIndex(), R.Index) << R.Set;
@@ -61,7 +62,8 @@ TEST_F(FormFixture, UpDownStopsAtItsLimitsWithoutWrap) {
         bool Up;
         int End;
         size_t Events;
-    } Rows[] = {{0, false, 0, 0}, {0, true, 1, 1}, {100, true, 100, 0}, {100, false, 99, 1}, {3, false, 2, 1}};
+    } Rows[] = {
+        {0, false, 0, 0}, {0, true, 1, 1}, {100, true, 100, 0}, {100, false, 99, 1}, {3, false, 2, 1}};
     for (auto& R : Rows) {
         Spin->SetPosition(R.Start);
         Clicks.clear();

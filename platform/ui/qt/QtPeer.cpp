@@ -68,27 +68,46 @@ uint16_t VirtualKey(int Key) {
     if (Key >= Qt::Key_0 && Key <= Qt::Key_9) return static_cast<uint16_t>('0' + (Key - Qt::Key_0));
     if (Key >= Qt::Key_F1 && Key <= Qt::Key_F12) return static_cast<uint16_t>(0x70 + (Key - Qt::Key_F1));
     switch (Key) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return 0x12;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return 0x2D;
-    case Qt::Key_Delete: return VK_DELETE;
-    default: return 0;
+        case Qt::Key_Backspace:
+            return VK_BACK;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return VK_TAB;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return VK_RETURN;
+        case Qt::Key_Shift:
+            return VK_SHIFT;
+        case Qt::Key_Control:
+            return VK_CONTROL;
+        case Qt::Key_Alt:
+            return 0x12;
+        case Qt::Key_Escape:
+            return VK_ESCAPE;
+        case Qt::Key_Space:
+            return VK_SPACE;
+        case Qt::Key_PageUp:
+            return VK_PRIOR;
+        case Qt::Key_PageDown:
+            return VK_NEXT;
+        case Qt::Key_End:
+            return VK_END;
+        case Qt::Key_Home:
+            return VK_HOME;
+        case Qt::Key_Left:
+            return VK_LEFT;
+        case Qt::Key_Up:
+            return VK_UP;
+        case Qt::Key_Right:
+            return VK_RIGHT;
+        case Qt::Key_Down:
+            return VK_DOWN;
+        case Qt::Key_Insert:
+            return 0x2D;
+        case Qt::Key_Delete:
+            return VK_DELETE;
+        default:
+            return 0;
     }
 }
 
@@ -109,18 +128,20 @@ TMouseButton ButtonOf(Qt::MouseButton B) {
     return mbLeft;
 }
 
-bool IsArrow(uint16_t VK) { return VK >= VK_LEFT && VK <= VK_DOWN; }
+bool IsArrow(uint16_t VK) {
+    return VK >= VK_LEFT && VK <= VK_DOWN;
+}
 
 // Shows a control's backing surface inside its frame; windows without a surface show their colour.
 class TSurfaceWidget : public QWidget {
-public:
+  public:
     explicit TSurfaceWidget(TQtPeer* P, QWidget* Parent) : QWidget(Parent), Peer(P) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setMouseTracking(true);
     }
     TQtPeer* Peer;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         if (!Peer) return;
         TControl* C = Peer->Control;
@@ -162,7 +183,7 @@ protected:
 
 // Translates the events of every control widget into the controls' messages and input calls.
 class TEventBridge : public QObject {
-public:
+  public:
     bool eventFilter(QObject* Watched, QEvent* E) override {
         TQtPeer* P = PeerOf(Watched);
         if (!P || !P->Control) return false;
@@ -173,7 +194,7 @@ public:
         return Consumed;
     }
 
-private:
+  private:
     static TPoint ClientPos(TQtPeer* P, QWidget* W, QPointF Pos) {
         QPoint At = W == P->Widget ? Pos.toPoint() : W->mapTo(P->Widget, Pos.toPoint());
         int N = P->Control->NonClientWidth();
@@ -185,82 +206,86 @@ private:
         auto* Form = dynamic_cast<TForm*>(C);
         bool TopLevel = Form && W == P->Widget;
         switch (E->type()) {
-        case QEvent::Resize:
-            if (TopLevel) {
-                auto* RE = static_cast<QResizeEvent*>(E);
-                Form->WindowResized(RE->size().width(), RE->size().height());
+            case QEvent::Resize:
+                if (TopLevel) {
+                    auto* RE = static_cast<QResizeEvent*>(E);
+                    Form->WindowResized(RE->size().width(), RE->size().height());
+                }
+                return false;
+            case QEvent::Move:
+                if (TopLevel) Form->WindowMoved(P->Widget->x(), P->Widget->y());
+                return false;
+            case QEvent::Close:
+                if (TopLevel) {
+                    E->ignore();
+                    Form->Close();
+                    return true;
+                }
+                return false;
+            case QEvent::WindowActivate:
+                if (TopLevel) Application->WindowActivated(Form);
+                return false;
+            case QEvent::FocusIn:
+                if (W != P->Widget) return false;
+                C->Perform(WM_SETFOCUS);
+                if (C->OnEnter) C->OnEnter(C);
+                return false;
+            case QEvent::FocusOut:
+                if (W != P->Widget) return false;
+                if (P->NativeText) TQtPeer::CommitComposition();
+                C->Perform(WM_KILLFOCUS);
+                if (C->OnExit) C->OnExit(C);
+                return false;
+            case QEvent::InputMethod: {
+                auto* IE = static_cast<QInputMethodEvent*>(E);
+                if (!IE->commitString().isEmpty() || IE->preeditString().isEmpty()) {
+                    if (GComposeWidget == W) GComposeText.clear();
+                } else {
+                    GComposeWidget = W;
+                    GComposeText = IE->preeditString();
+                }
+                return false;
             }
-            return false;
-        case QEvent::Move:
-            if (TopLevel) Form->WindowMoved(P->Widget->x(), P->Widget->y());
-            return false;
-        case QEvent::Close:
-            if (TopLevel) {
-                E->ignore();
-                Form->Close();
-                return true;
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+                return Key(P, W, static_cast<QKeyEvent*>(E), E->type() == QEvent::KeyPress);
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: {
+                auto* ME = static_cast<QMouseEvent*>(E);
+                TPoint At = ClientPos(P, W, ME->position());
+                TShiftState S = ShiftOf(ME->modifiers(), ME->buttons());
+                bool Double = E->type() == QEvent::MouseButtonDblClick;
+                if (Double) S |= ssDouble;
+                C->MouseDown(ButtonOf(ME->button()), S, At.X, At.Y);
+                if (Double && (C->ControlStyle() & csDoubleClicks) && ME->button() == Qt::LeftButton)
+                    C->DblClick();
+                return !P->NativeText && !P->NativeClicks;
             }
-            return false;
-        case QEvent::WindowActivate:
-            if (TopLevel) Application->WindowActivated(Form);
-            return false;
-        case QEvent::FocusIn:
-            if (W != P->Widget) return false;
-            C->Perform(WM_SETFOCUS);
-            if (C->OnEnter) C->OnEnter(C);
-            return false;
-        case QEvent::FocusOut:
-            if (W != P->Widget) return false;
-            if (P->NativeText) TQtPeer::CommitComposition();
-            C->Perform(WM_KILLFOCUS);
-            if (C->OnExit) C->OnExit(C);
-            return false;
-        case QEvent::InputMethod: {
-            auto* IE = static_cast<QInputMethodEvent*>(E);
-            if (!IE->commitString().isEmpty() || IE->preeditString().isEmpty()) {
-                if (GComposeWidget == W) GComposeText.clear();
-            } else {
-                GComposeWidget = W;
-                GComposeText = IE->preeditString();
+            case QEvent::MouseButtonRelease: {
+                auto* ME = static_cast<QMouseEvent*>(E);
+                TPoint At = ClientPos(P, W, ME->position());
+                C->MouseUp(ButtonOf(ME->button()), ShiftOf(ME->modifiers(), ME->buttons()), At.X, At.Y);
+                TRect R = C->ClientRect();
+                if (!P->NativeClicks && (C->ControlStyle() & csClickEvents) &&
+                    ME->button() == Qt::LeftButton && At.X >= 0 && At.Y >= 0 && At.X < R.Right &&
+                    At.Y < R.Bottom)
+                    C->Click();
+                return !P->NativeText && !P->NativeClicks;
             }
-            return false;
-        }
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease: return Key(P, W, static_cast<QKeyEvent*>(E), E->type() == QEvent::KeyPress);
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
-            auto* ME = static_cast<QMouseEvent*>(E);
-            TPoint At = ClientPos(P, W, ME->position());
-            TShiftState S = ShiftOf(ME->modifiers(), ME->buttons());
-            bool Double = E->type() == QEvent::MouseButtonDblClick;
-            if (Double) S |= ssDouble;
-            C->MouseDown(ButtonOf(ME->button()), S, At.X, At.Y);
-            if (Double && (C->ControlStyle() & csDoubleClicks) && ME->button() == Qt::LeftButton) C->DblClick();
-            return !P->NativeText && !P->NativeClicks;
-        }
-        case QEvent::MouseButtonRelease: {
-            auto* ME = static_cast<QMouseEvent*>(E);
-            TPoint At = ClientPos(P, W, ME->position());
-            C->MouseUp(ButtonOf(ME->button()), ShiftOf(ME->modifiers(), ME->buttons()), At.X, At.Y);
-            TRect R = C->ClientRect();
-            if (!P->NativeClicks && (C->ControlStyle() & csClickEvents) && ME->button() == Qt::LeftButton &&
-                At.X >= 0 && At.Y >= 0 && At.X < R.Right && At.Y < R.Bottom)
-                C->Click();
-            return !P->NativeText && !P->NativeClicks;
-        }
-        case QEvent::MouseMove: {
-            auto* ME = static_cast<QMouseEvent*>(E);
-            TPoint At = ClientPos(P, W, ME->position());
-            C->MouseMove(ShiftOf(ME->modifiers(), ME->buttons()), At.X, At.Y);
-            return false;
-        }
-        case QEvent::Wheel:
-            if (P->VertScroll && W == P->Widget) {
-                QCoreApplication::sendEvent(P->VertScroll, E);
-                return true;
+            case QEvent::MouseMove: {
+                auto* ME = static_cast<QMouseEvent*>(E);
+                TPoint At = ClientPos(P, W, ME->position());
+                C->MouseMove(ShiftOf(ME->modifiers(), ME->buttons()), At.X, At.Y);
+                return false;
             }
-            return false;
-        default: return false;
+            case QEvent::Wheel:
+                if (P->VertScroll && W == P->Widget) {
+                    QCoreApplication::sendEvent(P->VertScroll, E);
+                    return true;
+                }
+                return false;
+            default:
+                return false;
         }
     }
 
@@ -292,8 +317,8 @@ private:
             if (K == 0) return true;
         }
         QString T = KE->text();
-        if (T.size() == 1 && T[0].unicode() < 128 && (T[0].unicode() >= 32 || T[0].unicode() == 8 ||
-                                                       T[0].unicode() == 13 || T[0].unicode() == 27)) {
+        if (T.size() == 1 && T[0].unicode() < 128 &&
+            (T[0].unicode() >= 32 || T[0].unicode() == 8 || T[0].unicode() == 13 || T[0].unicode() == 27)) {
             char Ch = static_cast<char>(T[0].unicode());
             C->KeyPress(Ch);
             if (Ch == 0) return true;
@@ -309,22 +334,37 @@ TEventBridge& Bridge() {
 
 Qt::CursorShape CursorShape(TCursor C) {
     switch (C) {
-    case crHandPoint: return Qt::PointingHandCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crDrag: return Qt::DragMoveCursor;
-    case -3: return Qt::CrossCursor;
-    case -6: return Qt::SizeBDiagCursor;
-    case -7: return Qt::SizeVerCursor;
-    case -8: return Qt::SizeFDiagCursor;
-    case -9: return Qt::SizeHorCursor;
-    case -10: return Qt::UpArrowCursor;
-    case -11: return Qt::WaitCursor;
-    case -18:
-    case -13: return Qt::ForbiddenCursor;
-    case -20: return Qt::WhatsThisCursor;
-    case -19: return Qt::BusyCursor;
-    case -1: return Qt::BlankCursor;
-    default: return Qt::ArrowCursor;
+        case crHandPoint:
+            return Qt::PointingHandCursor;
+        case crIBeam:
+            return Qt::IBeamCursor;
+        case crDrag:
+            return Qt::DragMoveCursor;
+        case -3:
+            return Qt::CrossCursor;
+        case -6:
+            return Qt::SizeBDiagCursor;
+        case -7:
+            return Qt::SizeVerCursor;
+        case -8:
+            return Qt::SizeFDiagCursor;
+        case -9:
+            return Qt::SizeHorCursor;
+        case -10:
+            return Qt::UpArrowCursor;
+        case -11:
+            return Qt::WaitCursor;
+        case -18:
+        case -13:
+            return Qt::ForbiddenCursor;
+        case -20:
+            return Qt::WhatsThisCursor;
+        case -19:
+            return Qt::BusyCursor;
+        case -1:
+            return Qt::BlankCursor;
+        default:
+            return Qt::ArrowCursor;
     }
 }
 
@@ -437,7 +477,6 @@ std::unique_ptr<TQtPeer> TQtPeer::CreateComboBox(TComboBox* C) {
     W->setMaxVisibleItems(C->DropDownCount());
     W->setFocusPolicy(C->TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
     P->Attach(W);
-    C->SyncWidgetItems();
     QObject::connect(W, QOverload<int>::of(&QComboBox::activated), W, [C](int I) {
         ++GEventDepth;
         GuardedCall(C, [C, I] { C->WidgetSelected(I); });
@@ -460,7 +499,6 @@ std::unique_ptr<TQtPeer> TQtPeer::CreateMemo(TMemo* M) {
     W->setLineWrapMode(M->WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     W->setFocusPolicy(M->TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
     P->Attach(W);
-    M->SyncWidgetText();
     // Mouse events of a memo arrive at its viewport.
     W->viewport()->setProperty(kPeerProperty, QVariant::fromValue(reinterpret_cast<quintptr>(P.get())));
     W->viewport()->installEventFilter(&Bridge());

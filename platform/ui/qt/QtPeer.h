@@ -19,8 +19,12 @@ class TComboBox;
 class TMemo;
 class TForm;
 
-inline QString ToQ(const AnsiString& S) { return QString::fromUtf8(S.data(), static_cast<int>(S.size())); }
-inline AnsiString FromQ(const QString& S) { return S.toUtf8().toStdString(); }
+inline QString ToQ(const AnsiString& S) {
+    return QString::fromUtf8(S.data(), static_cast<int>(S.size()));
+}
+inline AnsiString FromQ(const QString& S) {
+    return S.toUtf8().toStdString();
+}
 QColor ToQColor(TColor C);
 QFont ToQFont(const TFont& F);
 
@@ -61,6 +65,6 @@ struct TQtPeer {
     // text or a button press sees the last syllable typed.
     static void CommitComposition();
 
-private:
+  private:
     void Attach(QWidget* W);
 };
