@@ -131,7 +131,7 @@ void TCColorGrid::SetForegroundIndex(int Value) {
     if (Value == FForegroundIndex || !FForegroundEnabled || !IsSquare(Value)) return;
     RefreshSquare(FForegroundIndex);
     FForegroundIndex = Value;
-
+    if (FForegroundIndex == FBackgroundIndex) RefreshSquare(FBackgroundIndex);
     DrawFgBg();
     Change();
 }

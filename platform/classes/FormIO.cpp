@@ -1,6 +1,7 @@
 #include "platform/classes/FormIO.h"
 
 #include <cctype>
+#include <set>
 
 namespace {
 constexpr int MaxDepth = 64;
@@ -499,11 +500,18 @@ void WriteProps(TPersistent* Obj, const AnsiString& Prefix, int Indent, AnsiStri
     }
 }
 
-void WriteObject(TComponent* C, TComponent* Root, int Indent, AnsiString& Out) {
+// Written under the component that lists it as a child (a field under its data set), so the
+// root skips what one of its components claims.
+void WriteObject(TComponent* C, TComponent* Root, int Indent, AnsiString& Out, const std::set<TComponent*>& Claimed) {
     AnsiString Pad(static_cast<size_t>(Indent), ' ');
     Out += Pad + "object " + (C->Name().empty() ? "" : C->Name() + ": ") + C->ClassName() + "\n";
     WriteProps(C, "", Indent + 2, Out);
-    C->GetChildren([&](TComponent* Child) { WriteObject(Child, Root, Indent + 2, Out); }, Root);
+    C->GetChildren(
+        [&](TComponent* Child) {
+            if (C == Root && Claimed.count(Child)) return;
+            WriteObject(Child, Root, Indent + 2, Out, Claimed);
+        },
+        Root);
     Out += Pad + "end\n";
 }
 }  // namespace
@@ -511,8 +519,11 @@ void WriteObject(TComponent* C, TComponent* Root, int Indent, AnsiString& Out) {
 AnsiString WriteComponentRes(TComponent* Root) {
     AnsiString Out;
     Root->Include(csWriting);
+    std::set<TComponent*> Claimed;
+    for (int I = 0; I < Root->ComponentCount(); ++I)
+        Root->Components(I)->GetChildren([&](TComponent* N) { Claimed.insert(N); }, Root);
     try {
-        WriteObject(Root, Root, 0, Out);
+        WriteObject(Root, Root, 0, Out, Claimed);
     } catch (...) {
         Root->Exclude(csWriting);
         throw;

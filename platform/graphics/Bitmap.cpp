@@ -74,9 +74,10 @@ void TBitmap::SetSize(int W, int H) {
         throw EInvalidOperation("bitmap too large: " + IntToStr(W) + " x " + IntToStr(H));
     std::vector<uint32_t> P(static_cast<size_t>(W) * H, 0xFFFFFFFFu);
     const int CW = std::min(W, FWidth), CH = std::min(H, FHeight);
-    for (int Y = 0; Y < CH; ++Y)
-        std::memcpy(&P[static_cast<size_t>(Y) * W], &FPixels[static_cast<size_t>(Y) * FWidth],
-                    CW * sizeof(uint32_t));
+    if (CW > 0)
+        for (int Y = 0; Y < CH; ++Y)
+            std::memcpy(P.data() + static_cast<size_t>(Y) * W, FPixels.data() + static_cast<size_t>(Y) * FWidth,
+                        CW * sizeof(uint32_t));
     FPixels.swap(P);
     FWidth = W;
     FHeight = H;

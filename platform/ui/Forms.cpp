@@ -1,5 +1,8 @@
 #include "platform/ui/Forms.h"
 
+#include "platform/ui/PaintBox.h"
+#include "platform/ui/Timer.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -67,7 +70,8 @@ void RegisterUiClasses() {
          {&TLabel::StaticClassInfo(), &TPanel::StaticClassInfo(), &TBevel::StaticClassInfo(),
           &TButton::StaticClassInfo(), &TEdit::StaticClassInfo(), &TComboBox::StaticClassInfo(),
           &TMemo::StaticClassInfo(), &TUpDown::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
-          &TForm::StaticClassInfo(), &TDataModule::StaticClassInfo()})
+          &TForm::StaticClassInfo(), &TDataModule::StaticClassInfo(), &TTimer::StaticClassInfo(),
+          &TPaintBox::StaticClassInfo()})
         RegisterClass(*C);
 }
 

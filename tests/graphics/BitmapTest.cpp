@@ -377,3 +377,21 @@ TEST(GraphicsObjects, FontPenAndBrushReadFromAndWriteToFormDescriptions) {
     ReadComponentRes(&Other, "object Other: TDrawingHost\n  Font.Charset = 129\nend\n");
     EXPECT_EQ(Other.Font()->Charset(), HANGEUL_CHARSET);
 }
+
+TEST(BitmapSize, GrowsFromAnEmptySideInEitherOrder) {
+    TBitmap A;
+    A.SetHeight(3);
+    A.SetWidth(2);
+    TBitmap B;
+    B.SetWidth(2);
+    B.SetHeight(3);
+    for (TBitmap* M : {&A, &B}) {
+        ASSERT_EQ(M->Width(), 2);
+        ASSERT_EQ(M->Height(), 3);
+        EXPECT_EQ(M->Pixel(1, 2), clWhite);
+    }
+    A.SetPixel(1, 1, clRed);
+    A.SetSize(0, 3);
+    A.SetSize(2, 3);
+    EXPECT_EQ(A.Pixel(1, 1), clWhite);
+}

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "app/gallery/GalleryForm.h"
+#include "platform/classes/FormIO.h"
+#include "platform/classes/Registry.h"
+#include "platform/rtl/Files.h"
+#include "platform/rtl/Resources.h"
+#include "platform/ui/TestDriver.h"
+#include "tests/support/Support.h"
+
+namespace {
+class GalleryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        RegisterGalleryControls();
+        Application->CreateForm(GalleryForm);
+        GalleryForm->Show();
+        TestDriver::ProcessEvents();
+    }
+    void TearDown() override {
+        Application->Reset();
+        GalleryForm = nullptr;
+    }
+    PrivateDataHome Home;
+};
+
+// Every stored property of every component, as the writer sees it, by component name.
+std::map<std::string, std::string> StoredValues(TComponent* Root) {
+    std::map<std::string, std::string> Out;
+    Out[Root->Name()] = WriteProperties(Root, 0);
+    for (int I = 0; I < Root->ComponentCount(); ++I)
+        Out[Root->Components(I)->Name()] = WriteProperties(Root->Components(I), 0);
+    return Out;
+}
+}  // namespace
+
+TEST_F(GalleryTest, ThePaletteListsTheFiveClassesWithTheirBitmaps) {
+    std::vector<std::string> Names;
+    for (const TPaletteEntry& E : PaletteEntries()) {
+        if (E.Page != LoadStr(101)) continue;
+        Names.push_back(E.Class->Name);
+        std::string Bytes = FindBitmapResource(UpperCase(E.Class->Name));
+        ASSERT_FALSE(Bytes.empty()) << E.Class->Name;
+        TBitmap B;
+        B.LoadFromBytes(Bytes);
+        EXPECT_EQ(B.Width(), 24) << E.Class->Name;
+        EXPECT_EQ(B.Height(), 24) << E.Class->Name;
+        EXPECT_EQ(B.FileBitsPerPixel(), 4) << E.Class->Name;
+    }
+    std::sort(Names.begin(), Names.end());
+    EXPECT_EQ(Names, (std::vector<std::string>{"TCCalendar", "TCColorGrid", "TCDirectoryOutline", "TCGauge",
+                                               "TPerformanceGraph"}));
+}
+
+TEST_F(GalleryTest, TheControlsWorkTogether) {
+    // The spinner drives every gauge.
+    GalleryForm->ProgressSpin->Click(btNext);
+    for (TCGauge* G : {GalleryForm->GaugeText, GalleryForm->GaugePie, GalleryForm->GaugeNeedle})
+        EXPECT_EQ(G->Progress(), 41);
+    EXPECT_EQ(GalleryForm->ProgressLabel->Caption(), "Progress = 41");
+
+    // The colour grid colours the sample.
+    GalleryForm->ColorGrid->SetBackgroundIndex(9);
+    EXPECT_EQ(GalleryForm->ColorSample->Color(), clRed);
+
+    // The calendar's choice shows in the caption.
+    GalleryForm->Calendar->SetDateElement(1, 2003);
+    GalleryForm->Calendar->SetDateElement(2, 3);
+    GalleryForm->Calendar->SetDateElement(3, 7);
+    EXPECT_EQ(GalleryForm->DateLabel->Caption(), "고른 날짜: 2003년 3월 7일");
+
+    // Samples reach the graph; the button switches it to bars.
+    GalleryForm->AddCpuSample({250, 750});
+    EXPECT_NE(GalleryForm->CpuLabel->Caption().find("1: 75.0%"), std::string::npos);
+    TestDriver::Click(GalleryForm->KindButton);
+    EXPECT_EQ(GalleryForm->CpuGraph->Kind(), pgBar);
+
+    // The outline's selection is the process's current directory.
+    EXPECT_EQ(GalleryForm->DirLabel->Caption(), "현재 디렉터리: " + GetCurrentDir());
+}
+
+TEST_F(GalleryTest, ASavedFormReadsBackToTheSameValues) {
+    GalleryForm->ProgressSpin->Click(btNext);
+    TestDriver::Click(GalleryForm->SaveButton);
+    std::string Saved = ReadFile(TGalleryForm::SavedFormPath());
+    EXPECT_EQ(Saved.rfind("object GalleryForm: TGalleryForm\n", 0), 0u) << Saved;
+    EXPECT_NE(Saved.find("Progress = 41"), std::string::npos);
+    EXPECT_EQ(Saved.find("CalendarDate"), std::string::npos);
+    auto Before = StoredValues(GalleryForm);
+
+    Application->Reset();
+    GalleryForm = nullptr;
+    auto* Again = new TGalleryForm(Application);
+    Again->InitFromResource(Saved.c_str());
+    EXPECT_EQ(StoredValues(Again), Before);
+    EXPECT_EQ(WriteComponentRes(Again), Saved);
+    delete Again;
+}
