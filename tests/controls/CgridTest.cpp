@@ -39,10 +39,14 @@ TColor Inverse(TColor C) {
     return ~C & 0xFFFFFF;
 }
 
-std::unique_ptr<TProbeGrid> NewGrid() { return std::make_unique<TProbeGrid>(nullptr); }
+std::unique_ptr<TProbeGrid> NewGrid() {
+    return std::make_unique<TProbeGrid>(nullptr);
+}
 
 // The size notice that follows a new size snaps it.
-void Resize(TCColorGrid& G, int W, int H) { G.SetBounds(G.Left(), G.Top(), W, H); }
+void Resize(TCColorGrid& G, int W, int H) {
+    G.SetBounds(G.Left(), G.Top(), W, H);
+}
 
 uint16_t Press(TCColorGrid& G, uint16_t Key, TShiftState Shift = 0) {
     G.KeyDown(Key, Shift);
@@ -668,15 +672,48 @@ TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
     const TClassInfo& Info = TCColorGrid::StaticClassInfo();
     std::vector<AnsiString> Names;
     for (auto& P : Info.Props) Names.push_back(P.Name);
-    const std::vector<AnsiString> Order = {
-        "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint",
-        "Anchors",           "ClickEnablesColor", "Constraints",  "Ctl3D",           "DragCursor",
-        "DragMode",          "Enabled",           "GridOrdering", "ForegroundIndex", "BackgroundIndex",
-        "ForegroundEnabled", "BackgroundEnabled", "Font",         "ParentCtl3D",     "ParentFont",
-        "ParentShowHint",    "Selection",         "ShowHint",     "TabOrder",        "TabStop",
-        "Visible",           "OnChange",          "OnClick",      "OnDragDrop",      "OnDragOver",
-        "OnEndDrag",         "OnEnter",           "OnExit",       "OnKeyDown",       "OnKeyPress",
-        "OnKeyUp",           "OnMouseDown",       "OnMouseMove",  "OnMouseUp",       "OnStartDrag"};
+    const std::vector<AnsiString> Order = {"Tag",
+                                           "Left",
+                                           "Top",
+                                           "Width",
+                                           "Height",
+                                           "Cursor",
+                                           "Hint",
+                                           "Anchors",
+                                           "ClickEnablesColor",
+                                           "Constraints",
+                                           "Ctl3D",
+                                           "DragCursor",
+                                           "DragMode",
+                                           "Enabled",
+                                           "GridOrdering",
+                                           "ForegroundIndex",
+                                           "BackgroundIndex",
+                                           "ForegroundEnabled",
+                                           "BackgroundEnabled",
+                                           "Font",
+                                           "ParentCtl3D",
+                                           "ParentFont",
+                                           "ParentShowHint",
+                                           "Selection",
+                                           "ShowHint",
+                                           "TabOrder",
+                                           "TabStop",
+                                           "Visible",
+                                           "OnChange",
+                                           "OnClick",
+                                           "OnDragDrop",
+                                           "OnDragOver",
+                                           "OnEndDrag",
+                                           "OnEnter",
+                                           "OnExit",
+                                           "OnKeyDown",
+                                           "OnKeyPress",
+                                           "OnKeyUp",
+                                           "OnMouseDown",
+                                           "OnMouseMove",
+                                           "OnMouseUp",
+                                           "OnStartDrag"};
     EXPECT_EQ(Names, Order);
 
     bool OnPalette = false;
@@ -728,9 +765,10 @@ TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
     G.SetForegroundIndex(9);
 
     AnsiString Text = WriteProperties(&G, 0);
-    for (const char* Line : {"Width = 88", "ClickEnablesColor = True", "Ctl3D = False", "GridOrdering = go8x2",
-                             "ForegroundIndex = 9", "BackgroundIndex = 12", "BackgroundEnabled = False",
-                             "Selection = 4", "TabStop = True", "OnChange = GridChange"})
+    for (const char* Line :
+         {"Width = 88", "ClickEnablesColor = True", "Ctl3D = False", "GridOrdering = go8x2",
+          "ForegroundIndex = 9", "BackgroundIndex = 12", "BackgroundEnabled = False", "Selection = 4",
+          "TabStop = True", "OnChange = GridChange"})
         EXPECT_NE(Text.find(Line), AnsiString::npos) << Line << " in\n" << Text;
     // Defaults are not written, and the order is the declaration order.
     EXPECT_EQ(Text.find("ForegroundEnabled"), AnsiString::npos);
