@@ -191,8 +191,9 @@ class TControl : public TComponent {
     bool IsFontStored() const { return !FParentFont; }
     bool IsColorStored() const { return !FParentColor; }
     bool IsShowHintStored() const { return !FParentShowHint; }
-    // Colour stored when it is the control's own and not the default window colour.
-    bool IsColorDefaultStored() const { return !FParentColor && FColor != clWindow; }
+    // A colour of the control's own is stored whatever it is: read back without it, the control
+    // would keep its parent's colour.
+    bool IsColorDefaultStored() const { return !FParentColor; }
     friend class TWinControl;
     friend struct TQtPeer;
     std::unique_ptr<TQtPeer> FPeer;

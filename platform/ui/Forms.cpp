@@ -166,6 +166,13 @@ TRect TForm::ClientRect() const {
     return {0, 0, std::max(0, Width() - 2 * F), std::max(0, Height() - 2 * F - CaptionHeight())};
 }
 
+void TForm::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+    if (Root == this)
+        for (int I = 0; I < ComponentCount(); ++I)
+            if (!dynamic_cast<TControl*>(Components(I))) Proc(Components(I));
+    TWinControl::GetChildren(Proc, Root);
+}
+
 void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
 }

@@ -80,6 +80,8 @@ class TForm : public TWinControl {
     TRect ClientRect() const override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void Loaded() override;
+    // The writer's walk: the components it owns that are not controls, then its controls.
+    void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
 
     TNotifyEvent OnCreate, OnDestroy, OnActivate, OnDeactivate, OnShow, OnHide;
     TCloseEvent OnClose;

@@ -293,7 +293,9 @@ TEST_F(CdiroutlTest, WindowCreationTakesTheCurrentDirectoryAndLoadedBuildsTheTre
 }
 
 TEST_F(CdiroutlTest, PublishesItsPropertiesInOrderAndRegisters) {
+    // What every control publishes comes first.
     const std::vector<std::string> Expected = {
+        "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint",
         "OnChange",       "TextCase",      "Align",       "Anchors",     "BorderStyle", "Color",
         "Constraints",    "Ctl3D",         "DragCursor",  "DragMode",    "Enabled",     "Font",
         "ItemHeight",     "OnClick",       "OnCollapse",  "OnDblClick",  "OnDragDrop",  "OnDragOver",

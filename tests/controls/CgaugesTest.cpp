@@ -367,16 +367,17 @@ TEST(GaugeForm, PropertiesRoundTripInOrder) {
     EXPECT_FALSE(G->ShowText());
     EXPECT_EQ(G->BorderStyle(), bsNone);
 
-    // Published order, defaults omitted.
+    // Published order, defaults omitted; every control stores its size.
     EXPECT_EQ(WriteProperties(G, 0),
-              "Kind = gkPie\nShowText = False\nBorderStyle = bsNone\nBackColor = clRed\nMinValue = 10\n"
+              "Width = 100\nHeight = 100\nKind = gkPie\nShowText = False\nBorderStyle = bsNone\nBackColor = clRed\nMinValue = 10\n"
               "MaxValue = 50\nProgress = 30\n");
 
     const TClassInfo& Info = TCGauge::StaticClassInfo();
     std::vector<AnsiString> Names;
     for (auto& P : Info.Props) Names.push_back(P.Name);
     EXPECT_EQ(Names,
-              (std::vector<AnsiString>{"Align",          "Anchors",   "Color",    "Constraints", "Enabled",
+              (std::vector<AnsiString>{"Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint",
+                                       "Align",          "Anchors",   "Color",    "Constraints", "Enabled",
                                        "Kind",           "ShowText",  "Font",     "BorderStyle", "ForeColor",
                                        "BackColor",      "MinValue",  "MaxValue", "ParentColor", "ParentFont",
                                        "ParentShowHint", "PopupMenu", "Progress", "ShowHint",    "Visible"}));
