@@ -10,7 +10,13 @@ mkdir -p "$shots"
 
 data="$(mktemp -d /tmp/agendix-smoke-XXXXXX)"
 pid=
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$data"; }
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$data"
+}
 trap cleanup EXIT
 
 wait_window() {
@@ -28,7 +34,9 @@ wait_window() {
 export XDG_DATA_HOME="$data"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
 unset QT_QPA_PLATFORM
-faketime -f '@2003-03-05 10:00:00' "$bin" &
+# libfaketime directly rather than the faketime wrapper, so $pid is the program itself.
+faketime_lib="$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so' | head -1)"
+LD_PRELOAD="$faketime_lib" FAKETIME='@2003-03-05 10:00:00' "$bin" &
 pid=$!
 
 main="$(wait_window '나의 일정관리')"

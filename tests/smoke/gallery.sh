@@ -8,7 +8,13 @@ mkdir -p "$shots"
 [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: scripts/test provides one"; exit 1; }
 data="$(mktemp -d /tmp/agendix-gallery-XXXXXX)"
 pid=
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$data"; }
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$data"
+}
 trap cleanup EXIT
 export XDG_DATA_HOME="$data"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
