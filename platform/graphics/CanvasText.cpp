@@ -118,7 +118,7 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
         FillPixels(Extent, ColorToPixel(FBrush->Color()));
     }
     QImage Image(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(),
-                 FSurface->Width() * 4, QImage::Format_RGB32);
+                 FSurface->Width() * 4, QImage::Format_ARGB32_Premultiplied);
     QPainter P(&Image);
     P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
     P.setFont(Face.Font);

@@ -185,9 +185,10 @@ void TControl::SetEnabled(bool V) {
 }
 
 void TControl::SetColor(TColor V) {
+    // Choosing a colour, even the current one, ends following the parent's.
+    FParentColor = false;
     if (V == FColor) return;
     FColor = V;
-    FParentColor = false;
     ColorChanged();
 }
 
@@ -261,8 +262,13 @@ void TControl::PaintSurfaceNow() {
     SizeSurface(S, ClientRect());
     FPaintPending = false;
     if (!(FControlStyle & csOpaque)) {
-        TColor C = ColorToRGB(FColor);
-        uint32_t Px = 0xFF000000u | (GetRValue(C) << 16) | (GetGValue(C) << 8) | GetBValue(C);
+        // A window erases itself to its colour; a graphic control starts transparent, so what lies
+        // under it shows wherever it does not paint.
+        uint32_t Px = 0;
+        if (dynamic_cast<const TWinControl*>(this)) {
+            TColor C = ColorToRGB(FColor);
+            Px = 0xFF000000u | (GetRValue(C) << 16) | (GetGValue(C) << 8) | GetBValue(C);
+        }
         if (S->Width() > 0 && S->Height() > 0) std::fill(S->Bits(), S->Bits() + S->Width() * S->Height(), Px);
     }
     FInPaint = true;
@@ -273,6 +279,10 @@ void TControl::PaintSurfaceNow() {
         throw;
     }
     FInPaint = false;
+}
+
+bool TControl::PaintsOpaque() const {
+    return (FControlStyle & csOpaque) || dynamic_cast<const TWinControl*>(this);
 }
 
 void TControl::SurfaceChanged() {

@@ -166,6 +166,8 @@ class TControl : public TComponent {
     // Runs the paint cycle of the backing surface now: background, then PaintBacking.
     void PaintSurfaceNow();
     bool PaintPending() const { return FPaintPending; }
+    // Whether the backing surface covers what lies under the control: windows and csOpaque do.
+    bool PaintsOpaque() const;
     // Immediate drawing on the backing surface: shows it without a paint cycle.
     void SurfaceChanged();
     // The Qt side; created by HandleNeeded.

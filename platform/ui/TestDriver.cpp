@@ -162,6 +162,16 @@ bool Screenshot(TControl* C, const AnsiString& PngPath) {
     return W->grab().save(ToQ(PngPath), "PNG");
 }
 
+TColor ShownPixel(TControl* C, int X, int Y) {
+    QWidget* W = WidgetOf(C);
+    if (!W) return clNone;
+    ProcessEvents();
+    QImage I = W->grab().toImage();
+    if (!I.valid(X, Y)) return clNone;
+    QRgb P = I.pixel(X, Y);
+    return static_cast<TColor>(qRed(P) | qGreen(P) << 8 | qBlue(P) << 16);
+}
+
 TMessageBoxAnswers::TMessageBoxAnswers(std::vector<int> Answers) : FAnswers(std::move(Answers)) {
     FOld = Application->MessageBoxHook;
     Application->MessageBoxHook = [this](const AnsiString& Text, const AnsiString& Caption, uint32_t Flags) {

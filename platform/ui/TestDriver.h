@@ -28,6 +28,8 @@ void ResizeWindow(TForm* F, int ClientWidth, int ClientHeight);
 void ActivateWindow(TForm* F);
 // Saves what the control's window shows, children included, as a PNG file.
 bool Screenshot(TControl* C, const AnsiString& PngPath);
+// The colour the control's window shows at a client point, children included; clNone outside.
+TColor ShownPixel(TControl* C, int X, int Y);
 
 struct TShownMessage {
     AnsiString Text, Caption;

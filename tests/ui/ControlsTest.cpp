@@ -220,6 +220,38 @@ TEST(Controls, FontAndColourFollowTheParentUntilSet) {
     EXPECT_EQ(L->Font()->Height(), -15);
     P->SetColor(clWhite);
     EXPECT_EQ(L->Color(), clWhite);
+    // Text controls start with the window colour of their own, whatever the parent's.
+    P->SetColor(clBtnFace);
+    auto* M = new TMemo(Form.get());
+    M->SetParent(P);
+    auto* E = new TEdit(Form.get());
+    E->SetParent(P);
+    EXPECT_EQ(M->Color(), clWindow);
+    EXPECT_EQ(E->Color(), clWindow);
+}
+
+TEST(Controls, GraphicControlShowsWhatLiesUnderWhereItDoesNotPaint) {
+    // A label with a bottom-line bevel laid over its lower half, as the rows of the timetable have.
+    auto Form = std::make_unique<TForm>(nullptr);
+    Form->SetClientWidth(120);
+    Form->SetClientHeight(60);
+    auto* L = new TLabel(Form.get());
+    L->SetParent(Form.get());
+    L->SetBounds(10, 10, 80, 20);
+    L->SetAutoSize(false);
+    L->SetColor(clYellow);
+    auto* B = new TBevel(Form.get());
+    B->SetParent(Form.get());
+    B->SetBounds(0, 20, 100, 12);
+    B->SetShape(bsBottomLine);
+    Form->Show();
+    TestDriver::ProcessEvents();
+    B->Repaint();
+    EXPECT_FALSE(B->PaintsOpaque());
+    const uint32_t* Bits = B->Surface()->Bits();
+    EXPECT_EQ(Bits[2 * 100 + 50] >> 24, 0u) << "untouched bevel pixels are transparent";
+    EXPECT_EQ(Bits[11 * 100 + 50] >> 24, 0xFFu) << "its line is drawn";
+    EXPECT_EQ(TestDriver::ShownPixel(Form.get(), 50, 25), clYellow) << "the label shows through the bevel";
 }
 
 TEST(Controls, FormDescriptionNestsControlsByParent) {

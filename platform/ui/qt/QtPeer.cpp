@@ -136,7 +136,7 @@ bool IsArrow(uint16_t VK) {
 class TSurfaceWidget : public QWidget {
   public:
     explicit TSurfaceWidget(TQtPeer* P, QWidget* Parent) : QWidget(Parent), Peer(P) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_OpaquePaintEvent, P->Control->PaintsOpaque());
         setMouseTracking(true);
     }
     TQtPeer* Peer;
@@ -170,12 +170,14 @@ class TSurfaceWidget : public QWidget {
             }
         }
         QRect Client(N, N, std::max(0, width() - 2 * N), std::max(0, height() - 2 * N));
+        bool Opaque = C->PaintsOpaque();
         if (TBitmap* S = C->BackingSurface(); S && S->Width() > 0 && S->Height() > 0) {
+            // Painted pixels carry full alpha; a transparent control's untouched ones carry none.
             QImage Img(reinterpret_cast<const uchar*>(S->Bits()), S->Width(), S->Height(), S->Width() * 4,
-                       QImage::Format_RGB32);
-            P.fillRect(Client, ToQColor(C->Color()));
+                       Opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+            if (Opaque) P.fillRect(Client, ToQColor(C->Color()));
             P.drawImage(QPoint(N, N), Img);
-        } else {
+        } else if (Opaque) {
             P.fillRect(Client, ToQColor(C->Color()));
         }
     }
@@ -551,6 +553,8 @@ void TQtPeer::SyncColor() {
         Pal.setColor(QPalette::Base, ToQColor(Control->Color()));
         Pal.setColor(QPalette::Text, ToQColor(Control->Font()->Color()));
         Widget->setPalette(Pal);
+        // A memo paints its text area through its viewport, which keeps a palette of its own.
+        if (auto* Area = qobject_cast<QAbstractScrollArea*>(Widget.data())) Area->viewport()->setPalette(Pal);
     }
     Widget->update();
 }
