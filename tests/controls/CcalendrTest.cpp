@@ -324,25 +324,6 @@ TEST_F(CalendarControlTest, ReadOnlyRefusesTheUserButFollowsTheDate) {
     EXPECT_EQ(std::pair(Cal->Col(), Cal->Row()), std::pair(1, 6));
 }
 
-int Distance(TColor A, TColor B) {
-    return std::abs(GetRValue(A) - GetRValue(B)) + std::abs(GetGValue(A) - GetGValue(B)) +
-           std::abs(GetBValue(A) - GetBValue(B));
-}
-
-// Bounding box of the pixels in R that differ from Background.
-TRect InkBox(const TBitmap* B, const TRect& R, TColor Background) {
-    TRect Box{R.Right, R.Bottom, R.Left, R.Top};
-    for (int Y = R.Top; Y < R.Bottom; ++Y)
-        for (int X = R.Left; X < R.Right; ++X)
-            if (B->Pixel(X, Y) != Background) {
-                Box.Left = std::min(Box.Left, X);
-                Box.Top = std::min(Box.Top, Y);
-                Box.Right = std::max(Box.Right, X + 1);
-                Box.Bottom = std::max(Box.Bottom, Y + 1);
-            }
-    return Box;
-}
-
 TEST_F(CalendarControlTest, DrawsEachTextCentredAndClippedAndTheCurrentCellSelected) {
     // Sunday first, in Korean, with one blank name and one far too wide.
     ShortDayNames = {"일", "", "화요일 화요일 화요일", "수", "목", "금", "토"};
@@ -364,7 +345,7 @@ TEST_F(CalendarControlTest, DrawsEachTextCentredAndClippedAndTheCurrentCellSelec
             TColor Back = Row == 0 ? Fixed : Current ? Highlight : Window;
             EXPECT_EQ(S->Pixel(R.Left, R.Top), Back);
             AnsiString Text = Cal->GetCellText(Col, Row);
-            TRect Ink = InkBox(S, R, Back);
+            TRect Ink = InkBox(*S, R, Back);
             if (Text.empty()) {
                 EXPECT_GE(Ink.Left, Ink.Right);  // only the background shows: nothing spilled in
                 ++Blank;
@@ -379,11 +360,11 @@ TEST_F(CalendarControlTest, DrawsEachTextCentredAndClippedAndTheCurrentCellSelec
             TColor Strongest = Back;
             for (int Yy = Ink.Top; Yy < Ink.Bottom; ++Yy)
                 for (int Xx = Ink.Left; Xx < Ink.Right; ++Xx)
-                    if (Distance(S->Pixel(Xx, Yy), Back) > Distance(Strongest, Back))
+                    if (ColorDistance(S->Pixel(Xx, Yy), Back) > ColorDistance(Strongest, Back))
                         Strongest = S->Pixel(Xx, Yy);
             TColor Ink1 = Current ? HighlightText : WindowText, Ink2 = Current ? WindowText : HighlightText;
-            EXPECT_LT(Distance(Strongest, Ink1),
-                      std::min(Distance(Strongest, Ink2), Distance(Strongest, Back)));
+            EXPECT_LT(ColorDistance(Strongest, Ink1),
+                      std::min(ColorDistance(Strongest, Ink2), ColorDistance(Strongest, Back)));
         }
     EXPECT_EQ(Blank, 42 - 30 + 1);
 }

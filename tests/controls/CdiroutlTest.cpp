@@ -241,6 +241,7 @@ TEST_F(CdiroutlTest, PublishesItsPropertiesAndRegisters) {
         EXPECT_NE(std::find(Names.begin(), Names.end(), Name), Names.end()) << Name;
 
     Cdiroutl::Register();
+    EXPECT_EQ(FindClass("TCDirectoryOutline"), &TCDirectoryOutline::StaticClassInfo());
 }
 
 TEST_F(CdiroutlTest, PaintsTheWalkToTheDirectoryWithFolderPictures) {

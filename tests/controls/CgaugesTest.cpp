@@ -311,20 +311,14 @@ TEST(GaugeForm, RegistersAndRoundTripsItsPropertiesInOrder) {
         "Width = 100\nHeight = 100\nKind = gkPie\nShowText = False\nBorderStyle = bsNone\nBackColor = clRed\n"
         "MinValue = 10\nMaxValue = 50\nProgress = 30\n";
     TWinControl Root(nullptr);
-    Root.SetName("Form1");
-    ReadComponentRes(&Root, "object Form1: TWinControl\nobject CGauge1: TCGauge\n" + Stored + "end\nend\n");
-    auto* G = dynamic_cast<TCGauge*>(Root.FindComponent("CGauge1"));
+    TCGauge* G = ReadAlone<TCGauge>(Root, "CGauge1", Stored);
     ASSERT_NE(G, nullptr);
     EXPECT_EQ(WriteProperties(G, 0), Stored);
 
     // Properties are applied as they are read: a minimum above the default maximum is refused.
     TWinControl Other(nullptr);
-    Other.SetName("Form2");
-    const AnsiString Message = Refusal([&] {
-        ReadComponentRes(
-            &Other,
-            "object Form2: TWinControl\nobject CGauge1: TCGauge\nMinValue = 150\nMaxValue = 200\nend\nend\n");
-    });
+    const AnsiString Message =
+        Refusal([&] { ReadAlone<TCGauge>(Other, "CGauge1", "MinValue = 150\nMaxValue = 200\n"); });
     EXPECT_NE(Message.find(Format(SOutOfRange, -2147483647, 99)), AnsiString::npos) << Message;
 }
 

@@ -68,15 +68,6 @@ TPoint Centre(const TCColorGrid& G, int K) {
             (K / G.ColumnCount()) * G.CellHeight() + G.CellHeight() / 2};
 }
 
-// Pixels inside R that differ from Background: text is antialiased, so only these say where a mark lies.
-std::vector<TPoint> PixelsOver(const TBitmap* B, const TRect& R, TColor Background) {
-    std::vector<TPoint> Found;
-    for (int Y = R.Top; Y < R.Bottom; ++Y)
-        for (int X = R.Left; X < R.Right; ++X)
-            if (B->Pixel(X, Y) != Background) Found.push_back({X, Y});
-    return Found;
-}
-
 std::vector<TColor> PixelsIn(const TBitmap* B, const TRect& R) {
     std::vector<TColor> Out;
     for (int Y = R.Top; Y < R.Bottom; ++Y)
@@ -400,10 +391,6 @@ TEST(ColorGridPaint, SquaresOutsideTheGridDrawNothing) {
 TEST(ColorGridPaint, EverySquareHasItsColourAndACentredContrastingMark) {
     auto G = NewGrid();
     G->EnableBackground(false);
-    auto Distance = [](TColor A, TColor B) {
-        return std::abs(GetRValue(A) - GetRValue(B)) + std::abs(GetGValue(A) - GetGValue(B)) +
-               std::abs(GetBValue(A) - GetBValue(B));
-    };
     for (int K = 0; K < 16; ++K) {
         SCOPED_TRACE(testing::Message() << "square " << K);
         EXPECT_EQ(G->ContrastColor(K), kContrast[K]);
@@ -416,19 +403,15 @@ TEST(ColorGridPaint, EverySquareHasItsColourAndACentredContrastingMark) {
         // The glyphs' cores are nearer the contrast colour than the cell colour.
         int Strong = 0;
         for (TColor P : PixelsIn(G->Surface(), In))
-            Strong += Distance(P, kContrast[K]) < Distance(P, kCell[K]);
+            Strong += ColorDistance(P, kContrast[K]) < ColorDistance(P, kCell[K]);
         EXPECT_GE(Strong, 3);
-        auto Mark = PixelsOver(G->Surface(), In, kCell[K]);
-        ASSERT_FALSE(Mark.empty());
-        auto [MinX, MaxX] =
-            std::minmax_element(Mark.begin(), Mark.end(), [](TPoint A, TPoint B) { return A.X < B.X; });
-        auto [MinY, MaxY] =
-            std::minmax_element(Mark.begin(), Mark.end(), [](TPoint A, TPoint B) { return A.Y < B.Y; });
+        const TRect Mark = InkBox(*G->Surface(), In, kCell[K]);
+        ASSERT_LT(Mark.Left, Mark.Right);
         TPoint C = Centre(*G, K);
-        EXPECT_NEAR((MinX->X + MaxX->X) / 2.0, C.X, 1.5);
-        EXPECT_NEAR((MinY->Y + MaxY->Y) / 2.0, C.Y, 2.5);
+        EXPECT_NEAR((Mark.Left + Mark.Right - 1) / 2.0, C.X, 1.5);
+        EXPECT_NEAR((Mark.Top + Mark.Bottom - 1) / 2.0, C.Y, 2.5);
         for (int J = 0; J < 16; ++J)
-            EXPECT_TRUE(J == K || PixelsOver(G->Surface(), Inside(*G, J), kCell[J]).empty())
+            EXPECT_TRUE(J == K || InkBox(*G->Surface(), Inside(*G, J), kCell[J]) == TRect{})
                 << "mark on " << J;
     }
     // The mark is not clipped: on flat squares 6 pixels wide it spills over into the neighbours' insides.
@@ -437,7 +420,7 @@ TEST(ColorGridPaint, EverySquareHasItsColourAndACentredContrastingMark) {
     G->SetGridOrdering(go16x1);
     G->Repaint();
     for (int J : {7, 8, 10})
-        EXPECT_EQ(PixelsOver(G->Surface(), Rect(J * 6 + 1, 30, J * 6 + 5, 70), kCell[J]).empty(), J == 7)
+        EXPECT_EQ(InkBox(*G->Surface(), Rect(J * 6 + 1, 30, J * 6 + 5, 70), kCell[J]) == TRect{}, J == 7)
             << J;
 }
 

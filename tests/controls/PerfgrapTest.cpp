@@ -351,10 +351,7 @@ TEST(PerfgrapForm, RegistersAndRoundTripsItsPropertiesInOrder) {
         "Width = 300\nHeight = 100\nKind = pgBar\nBackColor = clNavy\nGridSize = 20\nStepSize = 2\n"
         "Scale = 500\nGridlines = False\n";
     TWinControl Root(nullptr);
-    Root.SetName("Form1");
-    ReadComponentRes(&Root,
-                     "object Form1: TWinControl\nobject Graph1: TPerformanceGraph\n" + Stored + "end\nend\n");
-    auto* G = dynamic_cast<TPerformanceGraph*>(Root.FindComponent("Graph1"));
+    TPerformanceGraph* G = ReadAlone<TPerformanceGraph>(Root, "Graph1", Stored);
     ASSERT_NE(G, nullptr);
     EXPECT_EQ(WriteProperties(G, 0), Stored);
     EXPECT_EQ(G->HistoryCount(), 152);

@@ -45,17 +45,6 @@ int Count(const TBitmap& B, TColor C, TRect R) {
     return N;
 }
 
-// Box of pixels that differ from Background; empty when none do.
-TRect Ink(const TBitmap& B, TColor Background) {
-    TRect R{B.Width(), B.Height(), 0, 0};
-    for (int Y = 0; Y < B.Height(); ++Y)
-        for (int X = 0; X < B.Width(); ++X)
-            if (B.Pixel(X, Y) != Background)
-                R = {std::min(R.Left, X), std::min(R.Top, Y), std::max(R.Right, X + 1),
-                     std::max(R.Bottom, Y + 1)};
-    return R.Right > R.Left ? R : TRect{};
-}
-
 // A pattern in which neighbouring pixels differ, so copies that land off by one show.
 void Scramble(TBitmap& B, uint32_t Seed) {
     for (int Y = 0; Y < B.Height(); ++Y)
@@ -198,7 +187,7 @@ TEST(CanvasEllipse, IsInscribedInItsBoxSymmetricAndFilled) {
         B->Canvas()->Brush()->SetColor(clRed);
         B->Canvas()->Ellipse(Box.Left, Box.Top, Box.Right, Box.Bottom);
         SCOPED_TRACE("box " + ::testing::PrintToString(Box));
-        EXPECT_EQ(Ink(*B, clWhite), Box);
+        EXPECT_EQ(InkBox(*B, clWhite), Box);
         for (int Y = Box.Top; Y < Box.Bottom; ++Y)
             for (int X = Box.Left; X < Box.Right; ++X) {
                 EXPECT_EQ(B->Pixel(X, Y), B->Pixel(Box.Left + Box.Right - 1 - X, Y)) << X << "," << Y;
@@ -422,7 +411,7 @@ TEST(CanvasClip, LimitsEveryPrimitive) {
     C->LineTo(12, 12);
     C->SetPixel(1, 1, clBlack);
     C->TextOut(0, 0, "Clipped text");
-    EXPECT_EQ(Ink(*B, clWhite), Rect(3, 3, 9, 9));
+    EXPECT_EQ(InkBox(*B, clWhite), Rect(3, 3, 9, 9));
     C->ResetClipRect();
     EXPECT_EQ(C->ClipRect(), Rect(0, 0, 12, 12));
 }
@@ -456,7 +445,7 @@ TEST(CanvasText, DrawTextCentresOneLineAndOverflowsWithoutClip) {
         TRect R = Cell;
         const uint32_t Format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | (NoClip ? DT_NOCLIP : 0);
         EXPECT_EQ(DrawTextA(B->Canvas(), "WWWWWW", -1, &R, Format), B->Canvas()->TextHeight("W"));
-        const TRect I = Ink(*B, clWhite);
+        const TRect I = InkBox(*B, clWhite);
         SCOPED_TRACE(NoClip ? "no clip" : "clipped");
         // Centred both ways: the ink's middle is the cell's middle, give or take the glyphs' bearings.
         if (NoClip) {
@@ -500,14 +489,14 @@ TEST(CanvasText, PaintsTheBrushBehindTheTextOnlyWhereItShould) {
         } else {
             Area = Rect(10, 5, 30, 20);
             C->TextRect(Area, 14, 6, "Clipped at the edge");
-            EXPECT_GE(Ink(*B, clWhite).Left, R.Opaque ? Area.Left : 14);  // the text starts where asked
-            EXPECT_GE(Ink(*B, clWhite).Right, Area.Right - 2);  // and is cut at the edge, not before
+            EXPECT_GE(InkBox(*B, clWhite).Left, R.Opaque ? Area.Left : 14);  // the text starts where asked
+            EXPECT_GE(InkBox(*B, clWhite).Right, Area.Right - 2);  // and is cut at the edge, not before
         }
         EXPECT_EQ(Count(*B, clBlue, Area) > Area.Width() * Area.Height() / 2, R.Opaque);
         // A glyph may overhang its advance by a pixel; the brush covers all of the area.
-        EXPECT_PRED2(Within, Ink(*B, clWhite), Rect(Area.Left, Area.Top, Area.Right + 1, Area.Bottom));
+        EXPECT_PRED2(Within, InkBox(*B, clWhite), Rect(Area.Left, Area.Top, Area.Right + 1, Area.Bottom));
         if (R.Opaque) {
-            EXPECT_PRED2(Within, Area, Ink(*B, clWhite));
+            EXPECT_PRED2(Within, Area, InkBox(*B, clWhite));
         }
     }
 }
@@ -528,7 +517,7 @@ TEST(CanvasText, KoreanTextMeasuresWhatItDraws) {
         C->Font()->SetHeight(R.Height);
         const int W = C->TextWidth(R.Text), H = C->TextHeight(R.Text);
         C->TextOut(10, 10, R.Text);
-        const TRect I = Ink(*B, clWhite);
+        const TRect I = InkBox(*B, clWhite);
         SCOPED_TRACE(std::string(R.Face) + " " + R.Text);
         EXPECT_PRED2(Within, I, Rect(10, 10, 10 + W + 1, 10 + H));  // a glyph may overhang its advance
         EXPECT_GT(I.Width(), W * 8 / 10);

@@ -1,5 +1,6 @@
 #include "tests/support/Support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -56,4 +57,23 @@ std::string ArtifactPath(const std::string& Name) {
     fs::path P = Dir ? fs::path(Dir) : fs::current_path() / "test-artifacts";
     fs::create_directories(P);
     return (P / Name).string();
+}
+
+TRect InkBox(const TBitmap& B, const TRect& R, TColor Background) {
+    TRect Box{R.Right, R.Bottom, R.Left, R.Top};
+    for (int Y = R.Top; Y < R.Bottom; ++Y)
+        for (int X = R.Left; X < R.Right; ++X)
+            if (B.Pixel(X, Y) != Background)
+                Box = {std::min(Box.Left, X), std::min(Box.Top, Y), std::max(Box.Right, X + 1),
+                       std::max(Box.Bottom, Y + 1)};
+    return Box.Right > Box.Left ? Box : TRect{};
+}
+
+TRect InkBox(const TBitmap& B, TColor Background) {
+    return InkBox(B, {0, 0, B.Width(), B.Height()}, Background);
+}
+
+int ColorDistance(TColor A, TColor B) {
+    return std::abs(GetRValue(A) - GetRValue(B)) + std::abs(GetGValue(A) - GetGValue(B)) +
+           std::abs(GetBValue(A) - GetBValue(B));
 }
