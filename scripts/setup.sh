@@ -10,6 +10,10 @@ AGENDIX_PACKAGES=(
   fonts-nanum locales
   ibus ibus-hangul
   xvfb xdotool imagemagick faketime x11-utils
+  libical-dev libcurl4-openssl-dev libxml2-dev libsecret-1-dev
+  radicale python3-caldav python3-icalendar
+  dbus at-spi2-core python3-pyatspi weston qt6-wayland
+  desktop-file-utils appstream lintian dpkg-dev file fakeroot librsvg2-bin
 )
 
 as_root() {
