@@ -170,6 +170,8 @@ class TApplication : public TComponent {
     // One program per data folder: true for the first; a later one asks the first to bring its
     // main window to the front and gets false.
     bool ClaimSingleInstance(const std::string& Folder);
+    // SIGTERM and SIGINT close the main form, so the program ends as after the user closed it.
+    void CloseOnTerminationSignals();
     // Shows the main form and runs the event loop until the main form closes.
     void Run();
     void Terminate();
