@@ -1,5 +1,6 @@
 #include "app/UserMessages.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <typeinfo>
 
@@ -54,5 +55,13 @@ AnsiString UserMessage(const Exception& E, const AnsiString& Doing) {
 }
 
 void ShowUserMessage(const Exception& E) {
-    Application->ShowException(Exception(UserMessage(E)));
+    // One action can meet the same failure twice in a row: a dialog's close refreshes the window,
+    // and so does the window's activation right after. The user hears of it once.
+    static AnsiString LastText;
+    static std::chrono::steady_clock::time_point LastClosed;
+    AnsiString Text = UserMessage(E);
+    if (Text == LastText && std::chrono::steady_clock::now() - LastClosed < std::chrono::seconds(1)) return;
+    Application->ShowException(Exception(Text));
+    LastText = Text;
+    LastClosed = std::chrono::steady_clock::now();
 }

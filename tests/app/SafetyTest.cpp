@@ -254,6 +254,21 @@ TEST_F(SafetyTest, TheKeyboardStartsInTheTitleAtEveryOpening) {
     }
 }
 
+// A day that cannot be read says so once per action, though the dialog's close and the window's
+// activation both refresh it.
+TEST_F(SafetyTest, AFailingRefreshIsReportedOnce) {
+    Start(2003, 3, 5);
+    CreateEntry(Form1->Lbl_10, "Fine");
+    StoreRow({"2003", "3", "5", "xx", "4", "6", "broken", ""});
+    TestDriver::TMessageBoxAnswers Boxes;
+    TestDriver::TModalActions Modal({[](TForm* F) { TestDriver::Click(static_cast<TForm2*>(F)->Btn_Cancel); }});
+    TestDriver::Click(Form1->Lbl_10);
+    TestDriver::ProcessEvents();
+    ASSERT_EQ(Boxes.Shown().size(), 1u);
+    EXPECT_EQ(Boxes.Shown()[0].Text.rfind("저장된 일정에 올바르지 않은 값이 있습니다. 일정을 읽지 못했습니다.\n", 0), 0u)
+        << Boxes.Shown()[0].Text;
+}
+
 // Coming back from another program shows what another writer did meanwhile.
 TEST_F(SafetyTest, ComingBackFromAnotherProgramRefreshes) {
     Start(2003, 3, 5);
