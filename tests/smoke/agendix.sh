@@ -75,6 +75,10 @@ xmessage -title "another program" "another program" &
 other=$!
 away="$(wait_window 'another program')"
 xdotool windowfocus --sync "$away"
+# Meanwhile another writer files 15:00; the window shows it once the user is back.
+row15() { import -window "$main" -crop 130x13+48+256 -format '%[fx:mean]' info:; }
+before="$(row15)"
+sqlite3 "$db" "INSERT INTO \"Agendix.DB\" VALUES ('2003','3','5','15','18','20','Written elsewhere','20033515.txt');"
 LD_PRELOAD="$faketime_lib" FAKETIME='@2003-03-05 10:00:00' timeout 30 "$bin" || {
   echo "the second start ended with status $?"
   exit 1
@@ -86,6 +90,8 @@ if [ "$focus" != "$main" ]; then
   exit 1
 fi
 [ "$(xdotool search --onlyvisible --name '나의 일정관리' | wc -l)" -eq 1 ] || { echo "two main windows"; exit 1; }
+sleep 0.5
+[ "$(row15)" != "$before" ] || { echo "back in the window, the 15:00 row still looks free"; exit 1; }
 
 # A normal end leaves every entry in the database file itself.
 kill -TERM "$pid"
@@ -95,7 +101,7 @@ pid=
 [ "$status" -eq 0 ] || { echo "the program ended with status $status after SIGTERM"; exit 1; }
 copy="$(mktemp -d /tmp/agendix-copy-XXXXXX)"
 cp "$db" "$copy/"
-copied="$(sqlite3 "$copy/BCDEMOS.sqlite" 'SELECT "TiTle" FROM "Agendix.DB";')"
+copied="$(sqlite3 "$copy/BCDEMOS.sqlite" 'SELECT group_concat("TiTle", ",") FROM "Agendix.DB";')"
 rm -rf "$copy"
-[ "$copied" = "Smoke meeting" ] || { echo "a copy of BCDEMOS.sqlite alone holds '$copied'"; exit 1; }
+[ "$copied" = "Smoke meeting,Written elsewhere" ] || { echo "a copy of BCDEMOS.sqlite alone holds '$copied'"; exit 1; }
 echo "stored: $row; second start handed over; the copied database holds the entry; screenshots in $shots"
