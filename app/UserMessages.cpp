@@ -1,6 +1,5 @@
 #include "app/UserMessages.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <typeinfo>
 
@@ -56,12 +55,10 @@ AnsiString UserMessage(const Exception& E, const AnsiString& Doing) {
 
 void ShowUserMessage(const Exception& E) {
     // One action can meet the same failure twice in a row: a dialog's close refreshes the window,
-    // and so does the window's activation right after. The user hears of it once.
+    // and so does the activation that the close leaves behind. The user hears of it once.
     static AnsiString LastText;
-    static std::chrono::steady_clock::time_point LastClosed;
     AnsiString Text = UserMessage(E);
-    if (Text == LastText && std::chrono::steady_clock::now() - LastClosed < std::chrono::seconds(1)) return;
-    Application->ShowException(Exception(Text));
+    if (Application->InPostedActivation() && Text == LastText) return;
     LastText = Text;
-    LastClosed = std::chrono::steady_clock::now();
+    Application->ShowException(Exception(Text));
 }

@@ -206,6 +206,8 @@ class TApplication : public TComponent {
     // The program as a whole lost or regained the user (another program's window was active).
     void ApplicationStateChanged(bool Active);
     int ModalDepth() const { return FModalDepth; }
+    // True while a form is activated because the window that the user just closed left it behind.
+    bool InPostedActivation() const { return FInPostedActivation; }
     // Forgets forms, hooks and state, destroying the forms: tests start afresh with it.
     void Reset();
 
@@ -216,7 +218,7 @@ class TApplication : public TComponent {
     TForm* FActiveForm = nullptr;
     TForm* FPendingActivation = nullptr;
     AnsiString FTitle = "Agendix";
-    bool FTerminated = false, FInitialized = false, FWasInactive = false;
+    bool FTerminated = false, FInitialized = false, FWasInactive = false, FInPostedActivation = false;
     int FModalDepth = 0;
     std::vector<class QEventLoop*> FLoops;
     class QLockFile* FInstanceLock = nullptr;
