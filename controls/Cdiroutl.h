@@ -48,8 +48,13 @@ class TCDirectoryOutline : public TCustomOutline {
     void CreateWnd() override;
 
   private:
+    void EnterItem(TOutlineNode* Item);
+
     char FDrive = 0;
     AnsiString FDirectory;
+    // The directory as it was given, before case-forcing: it finds the exact names where the
+    // forced ones would be ambiguous.
+    AnsiString FGivenDirectory;
     TTextCase FTextCase = tcLowerCase;
     TCaseFunction FCaseFunction = nullptr;
 };
