@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "controls/Cgrid.h"
@@ -381,6 +382,36 @@ TEST(ColorGridPaint, FlatSquareWithAndWithoutTheCursor) {
     EXPECT_EQ(S.At(51, 26), Inverse(kCell[6]));
 }
 
+// The flat cursor inverts its square; redrawing the square while the cursor shows keeps it.
+TEST(ColorGridPaint, FlatCursorSurvivesRedrawsOfItsSquare) {
+    using Grid = TCColorGrid&;
+    const struct {
+        const char* What;
+        int Fore, Back;
+        std::function<void(Grid)> Do;
+    } Rows[] = {{"background off", 0, 5, [](Grid G) { G.EnableBackground(false); }},
+                {"foreground off", 5, 0, [](Grid G) { G.EnableForeground(false); }},
+                {"B on the foreground square", 5, 0, [](Grid G) { Press(G, 'B'); }},
+                {"F on the background square", 0, 5, [](Grid G) { Press(G, 'F'); }},
+                {"selection set again", 0, 0, [](Grid G) { G.SetSelection(5); }}};
+    for (const auto& R : Rows) {
+        auto G = NewGrid();
+        G->SetCtl3D(false);
+        G->SetForegroundIndex(R.Fore);
+        G->SetBackgroundIndex(R.Back);
+        G->SetSelection(5);
+        G->Repaint();
+        G->Perform(WM_SETFOCUS);
+        R.Do(*G);
+        const TBitmap* S = G->Surface();
+        for (int I = 25; I < 50; ++I) {
+            ASSERT_EQ(S->Pixel(I, 25), clWhite) << R.What << ": the black border inverted at " << I;
+            ASSERT_EQ(S->Pixel(25, I), clWhite) << R.What << " at " << I;
+        }
+        EXPECT_EQ(S->Pixel(30, 26), Inverse(kCell[5])) << R.What;
+    }
+}
+
 TEST(ColorGridPaint, SquaresOutsideTheGridDrawNothing) {
     SquareFive S(true);
     std::vector<uint32_t> Before(S.G->Surface()->Bits(), S.G->Surface()->Bits() + 100 * 100);
@@ -571,4 +602,37 @@ TEST(ColorGridQt, MouseAndKeysThroughTheWindow) {
     QTest::keyClick(W, Qt::Key_B);
     EXPECT_EQ(G->BackgroundIndex(), 5);
     EXPECT_EQ(Changes, 3);
+}
+
+// Two buttons pressed over each other: once both are up the grid holds no capture, and a click
+// aimed at another control goes there.
+TEST(ColorGridQt, OverlappingButtonsLeaveNoCapture) {
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 260, 160);
+    auto* G = new TCColorGrid(&Form);
+    auto* Other = new TCColorGrid(&Form);
+    for (auto [Grid, Left, Size] : {std::tuple{G, 8, 100}, {Other, 140, 80}}) {
+        Grid->SetParent(&Form);
+        Grid->SetBounds(Left, 8, Size, Size);
+    }
+    Form.Show();
+    auto WidgetOf = [](int Size) -> QWidget* {
+        for (QWidget* Top : QApplication::topLevelWidgets())
+            if (Top->isVisible())
+                for (QWidget* Child : Top->findChildren<QWidget*>())
+                    if (Child->size() == QSize(Size, Size) && Child->isVisible()) return Child;
+        return nullptr;
+    };
+    QWidget *W = WidgetOf(100), *OtherW = WidgetOf(80);
+    ASSERT_TRUE(W && OtherW);
+
+    QTest::mousePress(W, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mousePress(W, Qt::LeftButton, {}, QPoint(30, 10));
+    QTest::mouseRelease(W, Qt::LeftButton, {}, QPoint(30, 10));
+    QTest::mouseRelease(W, Qt::RightButton, {}, QPoint(30, 10));
+    EXPECT_FALSE(G->MouseCapture());
+    EXPECT_EQ(Ints({G->ForegroundIndex(), G->BackgroundIndex()}), Ints({1, 0}));
+
+    QTest::mouseClick(OtherW, Qt::LeftButton, {}, QPoint(70, 70));
+    EXPECT_EQ(Ints({G->ForegroundIndex(), Other->ForegroundIndex()}), Ints({1, 15}));
 }
