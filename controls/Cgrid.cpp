@@ -320,7 +320,8 @@ void TCColorGrid::Paint() {
 }
 
 void TCColorGrid::DrawSquare(int Which, bool ShowSelector) {
-    if (!IsSquare(Which)) return;
+    // A square of no size has nothing to show; its bevel would be drawn inside out.
+    if (!IsSquare(Which) || FCellWidth <= 0 || FCellHeight <= 0) return;
     TCanvas* C = Canvas();
     TRect R = SquareRect(Which);
     TColor Cell = SquareColor(Which);

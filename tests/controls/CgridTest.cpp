@@ -27,6 +27,11 @@ class TProbeGrid : public TCColorGrid {
     using TCColorGrid::ContrastColor;
     using TCColorGrid::DrawSquare;
     using TCColorGrid::TCColorGrid;
+    int Invalidations = 0;
+    void Invalidate() override {
+        ++Invalidations;
+        TCColorGrid::Invalidate();
+    }
 };
 
 // The sixteen reference colours, square by square, and the contrast colour of each.
@@ -305,7 +310,11 @@ TEST(ColorGrid, SizeTheConstraintsKeepFromSnapping) {
     EXPECT_EQ(Ints({Changes, S->Selection()}), Ints({0, 3}));
     Press(*S, VK_END);
     EXPECT_EQ(S->Selection(), 15);
+    // Squares of no width paint nothing; without marks the grid shows its own colour only.
+    S->EnableForeground(false);
+    S->EnableBackground(false);
     S->Repaint();
+    EXPECT_EQ(InkBox(*S->Surface(), Rect(0, 0, 10, 10), ColorToRGB(clBtnFace)), TRect{});
 }
 
 TEST(ColorGrid, MessagesItHandlesItself) {
@@ -498,12 +507,15 @@ TEST(ColorGridPaint, MarksForForegroundBackgroundAndBoth) {
     }
 }
 
-TEST(ColorGridPaint, PictureOfBothStylesWithFocus) {
+// Both styles with the focus on square 6, the foreground on 9 and the background on 12, kept as a
+// picture: every square in its colour, the cursor on 6 only, a mark on 9 and 12 only.
+TEST(ColorGridPaint, BothStylesWithFocus) {
     TBitmap Picture;
     Picture.SetSize(2 * 100 + 10, 100);
     Picture.Canvas()->Brush()->SetColor(clWhite);
     Picture.Canvas()->FillRect(Rect(0, 0, Picture.Width(), 100));
     for (bool Ctl3D : {true, false}) {
+        SCOPED_TRACE(Ctl3D ? "3-D" : "flat");
         auto G = NewGrid();
         G->SetCtl3D(Ctl3D);
         G->SetForegroundIndex(9);
@@ -512,8 +524,48 @@ TEST(ColorGridPaint, PictureOfBothStylesWithFocus) {
         G->Perform(WM_SETFOCUS);
         G->Repaint();
         Picture.Canvas()->Draw(Ctl3D ? 0 : 110, 0, G->Surface());
+        const TBitmap* S = G->Surface();
+        for (int K = 0; K < 16; ++K) {
+            const int L = K % 4 * 25, T = K / 4 * 25;
+            EXPECT_EQ(S->Pixel(L + 6, T + 6), kCell[K]) << "square " << K;
+            // The cursor: the dotted frame 4 pixels in, or the outer ring inverted from black.
+            const TColor Cursor = Ctl3D ? S->Pixel(L + 5, T + 4) : S->Pixel(L, T + 10);
+            EXPECT_EQ(Cursor, K == 6 ? (Ctl3D ? Inverse(kCell[K]) : clWhite) : Ctl3D ? kCell[K] : clBlack)
+                << "square " << K;
+            if (K != 6) {
+                EXPECT_EQ(InkBox(*S, Inside(*G, K), kCell[K]) != TRect{}, K == 9 || K == 12) << "mark on " << K;
+            }
+        }
     }
     EXPECT_TRUE(Picture.SavePng(ArtifactPath("colorgrid.png")));
+}
+
+// A setter given the present value draws nothing; a new 3-D style repaints the whole grid.
+TEST(ColorGridPaint, PresentValuesDrawNothingAndCtl3DRepaints) {
+    auto G = NewGrid();
+    G->Repaint();
+    int Draws = 0;
+    auto Shown = G->Canvas()->OnChange;
+    G->Canvas()->OnChange = [&] {
+        ++Draws;
+        if (Shown) Shown();
+    };
+    using Grid = TCColorGrid&;
+    const std::pair<const char*, std::function<void(Grid)>> Rows[] = {
+        {"ordering", [](Grid G) { G.SetGridOrdering(go4x4); }},
+        {"foreground", [](Grid G) { G.SetForegroundIndex(0); }},
+        {"background", [](Grid G) { G.SetBackgroundIndex(0); }},
+        {"selection", [](Grid G) { G.SetSelection(0); }},
+        {"choices on", [](Grid G) { G.EnableForeground(true), G.EnableBackground(true); }},
+        {"3-D style", [](Grid G) { G.SetCtl3D(true); }}};
+    for (const auto& [What, Do] : Rows) {
+        Do(*G);
+        EXPECT_EQ(Draws + G->Invalidations, 0) << What;
+    }
+    G->SetCtl3D(false);
+    EXPECT_GT(G->Invalidations, 0);
+    G->Repaint();
+    EXPECT_EQ(G->Surface()->Pixel(25, 30), clBlack) << "flat squares after the repaint";
 }
 
 namespace {

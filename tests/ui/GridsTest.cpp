@@ -96,7 +96,7 @@ TEST_F(GridFixture, ArrowKeysMoveTheCurrentCellUnlessRefused) {
         TestDriver::PressKey(Grid, R.Key);
         EXPECT_EQ(std::make_pair(Grid->Col(), Grid->Row()), std::make_pair(R.Col, R.Row)) << "key " << R.Key;
     }
-    EXPECT_GT(Grid->Clicks, 0);
+    EXPECT_EQ(Grid->Clicks, 6) << "one click for each move the grid made";
 }
 
 TEST_F(GridFixture, PaintsFixedSelectedAndPlainCellsWithLines) {
