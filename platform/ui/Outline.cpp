@@ -104,6 +104,8 @@ const TClassInfo& TCustomOutline::StaticClassInfo() {
             .OfferOnly()
             .Enum("BorderStyle", &TCustomOutline::BorderStyle, &TCustomOutline::SetBorderStyle, bsSingle,
                   {"bsNone", "bsSingle"})
+            .Int("Color", &TCustomOutline::Color, &TCustomOutline::SetColor, clWindow, "TColor",
+                 &TCustomOutline::IsOutlineColorStored)
             .Int("ItemHeight", &TCustomOutline::ItemHeight, &TCustomOutline::SetItemHeight, 16)
             .Event("OnCollapse", &TCustomOutline::OnCollapse)
             .Event("OnDrawItem", &TCustomOutline::OnDrawItem)

@@ -162,6 +162,8 @@ class TCustomOutline : public TCustomControl {
     // The frame that the window draws around the client area.
     int NonClientWidth() const override { return FBorderStyle == bsSingle ? (Ctl3D() ? 2 : 1) : 0; }
     bool IsPictureStored() const { return false; }
+    // An outline starts with a colour of its own, the window colour: read back without it, it has that.
+    bool IsOutlineColorStored() const { return !ParentColor() && Color() != clWindow; }
 
   private:
     friend class TOutlineNode;
