@@ -155,7 +155,8 @@ void TCDirectoryOutline::BuildOneLevel(int RootItem) {
     if (!EnteredAbove(Root))
         for (FileFind Find(Dir.Native); Find.Valid(); Find.Next())
             if (Find.Result().Name[0] != '.')
-                New.push_back({Find.Result(), ForceCase(Find.Result().Name), "", static_cast<int>(New.size())});
+                New.push_back(
+                    {Find.Result(), ForceCase(Find.Result().Name), "", static_cast<int>(New.size())});
     // Where the chosen case would make two items alike, both show their names as they are.
     std::unordered_map<AnsiString, int> Alike;
     for (const Found& F : New) ++Alike[F.Text];

@@ -71,8 +71,8 @@ std::string MatchEntry(const std::string& Dir, const AnsiString& Name, bool Want
 }
 
 // ".." never climbs above Floor, the root of the drive the path lies on.
-std::string JoinNative(const std::string& Base, const std::vector<AnsiString>& Parts, const std::string& Floor,
-                       bool WantDir) {
+std::string JoinNative(const std::string& Base, const std::vector<AnsiString>& Parts,
+                       const std::string& Floor, bool WantDir) {
     std::string Cur = Base.empty() ? "/" : Base;
     for (size_t I = 0; I < Parts.size(); ++I) {
         const AnsiString& P = Parts[I];
@@ -199,9 +199,13 @@ bool SetCurrentNativeDir(const std::string& Native) {
 }
 }  // namespace Drives
 
-AnsiString GetCurrentDir() { return Drives::FromNative(NativeCwd()); }
+AnsiString GetCurrentDir() {
+    return Drives::FromNative(NativeCwd());
+}
 
-bool SetCurrentDir(const AnsiString& Dir) { return Drives::SetCurrentNativeDir(Drives::ToNative(Dir, true)); }
+bool SetCurrentDir(const AnsiString& Dir) {
+    return Drives::SetCurrentNativeDir(Drives::ToNative(Dir, true));
+}
 
 uint32_t GetCurrentDirectoryA(uint32_t BufferLength, char* Buffer) {
     AnsiString Cur = GetCurrentDir();
@@ -332,7 +336,9 @@ int FindFirst(const AnsiString& Path, int Attr, TSearchRec& F) {
     size_t Cut = Path.find_last_of("\\/");
     AnsiString DirPart = Cut == AnsiString::npos ? (HasDrive(Path) ? Path.substr(0, 2) : "") : Path.substr(0, Cut + 1);
     AnsiString Mask = Cut == AnsiString::npos ? (HasDrive(Path) ? Path.substr(2) : Path) : Path.substr(Cut + 1);
-    std::string Dir = DirPart.empty() ? NativeCwd() : Drives::ToNative(DirPart.size() == 2 ? DirPart + "\\" : DirPart, true);
+    std::string Dir = DirPart.empty()
+                          ? NativeCwd()
+                          : Drives::ToNative(DirPart.size() == 2 ? DirPart + "\\" : DirPart, true);
     DIR* D = opendir(Dir.c_str());
     if (!D) return errno ? errno : ENOENT;
     auto* H = new Handle;

@@ -263,8 +263,8 @@ int TCustomOutline::NewItem(TOutlineNode* Parent, int Pos, const AnsiString& Tex
     return N->Index();
 }
 
-std::vector<TOutlineNode*> TCustomOutline::InsertChildren(int Index,
-                                                          const std::vector<std::pair<int, AnsiString>>& Texts) {
+std::vector<TOutlineNode*> TCustomOutline::InsertChildren(
+    int Index, const std::vector<std::pair<int, AnsiString>>& Texts) {
     TOutlineNode* P = Node(Index);
     auto& Kids = P->FChildren;
     std::vector<std::unique_ptr<TOutlineNode>> Merged;
@@ -273,8 +273,8 @@ std::vector<TOutlineNode*> TCustomOutline::InsertChildren(int Index,
     Added.reserve(Texts.size());
     size_t K = 0;
     for (const auto& [Pos, Text] : Texts) {
-        const size_t At = static_cast<size_t>(std::clamp<int64_t>(Pos, static_cast<int64_t>(K),
-                                                                  static_cast<int64_t>(Kids.size())));
+        const size_t At = static_cast<size_t>(
+            std::clamp<int64_t>(Pos, static_cast<int64_t>(K), static_cast<int64_t>(Kids.size())));
         while (K < At) Merged.push_back(std::move(Kids[K++]));
         Merged.emplace_back(new TOutlineNode(this, P, Text, nullptr));
         Added.push_back(Merged.back().get());
@@ -472,7 +472,8 @@ int TCustomOutline::TextLeft(const TOutlineNode* N) const {
     if (HasPictures(FStyle)) {
         const TBitmap* Pic = !N->HasItems() ? PictureLeaf() : N->Expanded() ? PictureOpen() : PictureClosed();
         if (Pic->Width() > 0 && Pic->Height() > 0)
-            X += FOptions & ooStretchBitmaps ? std::max(1, Pic->Width() * FItemHeight / Pic->Height()) : Pic->Width();
+            X += FOptions & ooStretchBitmaps ? std::max(1, Pic->Width() * FItemHeight / Pic->Height())
+                                             : Pic->Width();
     }
     return X + 2;
 }
@@ -512,10 +513,11 @@ TCustomOutline::TBar TCustomOutline::Bar(bool Vertical) const {
     const int Length = Vertical ? B.R.Height() : B.R.Width();
     B.Arrow = std::min(kScrollBarWidth, Length / 2);
     const int Track = std::max(0, Length - 2 * B.Arrow);
-    B.ThumbLength = std::min(
-        Track, std::max(kMinThumb, static_cast<int>(static_cast<int64_t>(Track) * B.Page / std::max(1, Total))));
-    B.ThumbStart = (Vertical ? B.R.Top : B.R.Left) + B.Arrow +
-                   (B.Max > 0 ? static_cast<int>(static_cast<int64_t>(Track - B.ThumbLength) * B.Pos / B.Max) : 0);
+    B.ThumbLength = std::min(Track, std::max(kMinThumb, static_cast<int>(static_cast<int64_t>(Track) *
+                                                                         B.Page / std::max(1, Total))));
+    B.ThumbStart =
+        (Vertical ? B.R.Top : B.R.Left) + B.Arrow +
+        (B.Max > 0 ? static_cast<int>(static_cast<int64_t>(Track - B.ThumbLength) * B.Pos / B.Max) : 0);
     return B;
 }
 
@@ -865,8 +867,9 @@ void TCustomOutline::MouseMove(TShiftState Shift, int X, int Y) {
         const int Room = (FThumbVertical ? B.R.Height() : B.R.Width()) - 2 * B.Arrow - B.ThumbLength;
         const int P = FThumbVertical ? Y - B.R.Top : X - B.R.Left;
         if (Room > 0)
-            SetBarPos(FThumbVertical,
-                      static_cast<int>((static_cast<int64_t>(P - FThumbGrab - B.Arrow) * B.Max + Room / 2) / Room));
+            SetBarPos(
+                FThumbVertical,
+                static_cast<int>((static_cast<int64_t>(P - FThumbGrab - B.Arrow) * B.Max + Room / 2) / Room));
     }
     TCustomControl::MouseMove(Shift, X, Y);
 }

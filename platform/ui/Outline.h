@@ -99,7 +99,8 @@ class TCustomOutline : public TCustomControl {
     // Many children of Index at once, with one renumbering: each text goes before the child that
     // stood at the given position (the child count: after the last); equal positions keep the order
     // given, and positions must not decrease. Returns the new items in that order.
-    std::vector<TOutlineNode*> InsertChildren(int Index, const std::vector<std::pair<int, AnsiString>>& Texts);
+    std::vector<TOutlineNode*> InsertChildren(int Index,
+                                              const std::vector<std::pair<int, AnsiString>>& Texts);
     TOutlineNode* Items(int Index) const;  // EOutlineError for an index out of range
     int ItemCount() const;                 // without the root
     void FullExpand();

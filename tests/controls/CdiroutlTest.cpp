@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -242,13 +242,14 @@ TEST_F(CdiroutlTest, TheCurrentDirectoryIsReadInFullAndTakenByANewWindow) {
 
 TEST_F(CdiroutlTest, PublishesItsPropertiesAndRegisters) {
     // What every control publishes comes first, then the outline's own, then the base's again.
-    EXPECT_EQ(PublishedNames(TCDirectoryOutline::StaticClassInfo()),
-              "Tag Left Top Width Height Cursor Hint OnChange TextCase Align Anchors BorderStyle Color Constraints "
-              "Ctl3D DragCursor DragMode Enabled Font ItemHeight OnClick OnCollapse OnDblClick OnDragDrop "
-              "OnDragOver OnDrawItem OnEndDock OnEndDrag OnEnter OnExit OnExpand OnKeyDown OnKeyPress OnKeyUp "
-              "OnMouseDown OnMouseMove OnMouseUp OnStartDock OnStartDrag Options ParentColor ParentCtl3D "
-              "ParentFont ParentShowHint PictureClosed PictureLeaf PictureOpen PopupMenu ScrollBars Style "
-              "ShowHint TabOrder TabStop Visible ");
+    EXPECT_EQ(
+        PublishedNames(TCDirectoryOutline::StaticClassInfo()),
+        "Tag Left Top Width Height Cursor Hint OnChange TextCase Align Anchors BorderStyle Color Constraints "
+        "Ctl3D DragCursor DragMode Enabled Font ItemHeight OnClick OnCollapse OnDblClick OnDragDrop "
+        "OnDragOver OnDrawItem OnEndDock OnEndDrag OnEnter OnExit OnExpand OnKeyDown OnKeyPress OnKeyUp "
+        "OnMouseDown OnMouseMove OnMouseUp OnStartDock OnStartDrag Options ParentColor ParentCtl3D "
+        "ParentFont ParentShowHint PictureClosed PictureLeaf PictureOpen PopupMenu ScrollBars Style "
+        "ShowHint TabOrder TabStop Visible ");
 
     Cdiroutl::Register();
     EXPECT_EQ(FindClass("TCDirectoryOutline"), &TCDirectoryOutline::StaticClassInfo());
@@ -262,7 +263,8 @@ TEST_F(CdiroutlTest, NamesAlikeButForCaseAreItemsOfTheirOwn) {
     const struct {
         TTextCase Case;
         std::vector<std::string> Listing;
-    } Rows[] = {{tcLowerCase, {"bar", "Foo", "FOO"}}, {tcUpperCase, {"BAR", "Foo", "FOO"}},
+    } Rows[] = {{tcLowerCase, {"bar", "Foo", "FOO"}},
+                {tcUpperCase, {"BAR", "Foo", "FOO"}},
                 {tcAsIs, {"Bar", "Foo", "FOO"}}};
     const std::pair<const char*, const char*> Inside[] = {{"Bar", "x"}, {"Foo", "title"}, {"FOO", "upper"}};
     for (const auto& R : Rows) {

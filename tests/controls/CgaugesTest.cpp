@@ -2,8 +2,8 @@
 
 #include <climits>
 #include <cmath>
-#include <numbers>
 #include <functional>
+#include <numbers>
 #include <tuple>
 
 #include "controls/Cgauges.h"
@@ -413,8 +413,8 @@ TEST_F(GaugeFixture, SmallPiesNeverFillTheWholeDiscEarly) {
             for (int32_t Percent : {1, 2, 3, 4, 96, 97, 98, 99}) {
                 const int Filled = Count(Painted(gkPie, Border, Percent), Fore) - Outline;
                 EXPECT_EQ(Filled * 2 < Inside, Percent < 50)
-                    << Size << " pixels, border " << int(Border) << ", " << Percent << "%: " << Filled << " of "
-                    << Inside;
+                    << Size << " pixels, border " << int(Border) << ", " << Percent << "%: " << Filled
+                    << " of " << Inside;
             }
         }
     }

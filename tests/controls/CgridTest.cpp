@@ -530,10 +530,13 @@ TEST(ColorGridPaint, BothStylesWithFocus) {
             EXPECT_EQ(S->Pixel(L + 6, T + 6), kCell[K]) << "square " << K;
             // The cursor: the dotted frame 4 pixels in, or the outer ring inverted from black.
             const TColor Cursor = Ctl3D ? S->Pixel(L + 5, T + 4) : S->Pixel(L, T + 10);
-            EXPECT_EQ(Cursor, K == 6 ? (Ctl3D ? Inverse(kCell[K]) : clWhite) : Ctl3D ? kCell[K] : clBlack)
+            EXPECT_EQ(Cursor, K == 6  ? (Ctl3D ? Inverse(kCell[K]) : clWhite)
+                              : Ctl3D ? kCell[K]
+                                      : clBlack)
                 << "square " << K;
             if (K != 6) {
-                EXPECT_EQ(InkBox(*S, Inside(*G, K), kCell[K]) != TRect{}, K == 9 || K == 12) << "mark on " << K;
+                EXPECT_EQ(InkBox(*S, Inside(*G, K), kCell[K]) != TRect{}, K == 9 || K == 12)
+                    << "mark on " << K;
             }
         }
     }

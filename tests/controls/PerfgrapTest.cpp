@@ -136,8 +136,7 @@ TEST(PerfgrapRing, APointNotCommittedStaysOutOfSight) {
     for (int X = 0; X < 200; ++X) ASSERT_TRUE(RowsIn(G.Image(), X, clBlue).empty()) << X;
     EXPECT_EQ(RowsIn(G.Image(), 199, clRed).size(), 100u);
     G.Update();
-    for (int X = 0; X < 200; ++X)
-        EXPECT_EQ(RowsIn(G.Image(), X, clBlue).size(), X >= 197 ? 51u : 0u) << X;
+    for (int X = 0; X < 200; ++X) EXPECT_EQ(RowsIn(G.Image(), X, clBlue).size(), X >= 197 ? 51u : 0u) << X;
 }
 
 // On 100 pixels with steps of 3 the oldest band is not drawn, the next one lands at x = 1 and the
@@ -154,8 +153,7 @@ TEST(PerfgrapRing, ReplayPositionsOnAHundredPixels) {
     G.Replay();
     const TBitmap* I = G.Image();
     EXPECT_EQ(I->Pixel(0, 99), clBlack);
-    for (int X = 1; X < 100; ++X)
-        EXPECT_EQ(I->Pixel(X, 99), X <= 3 ? clBlue : X >= 97 ? clLime : clRed) << X;
+    for (int X = 1; X < 100; ++X) EXPECT_EQ(I->Pixel(X, 99), X <= 3 ? clBlue : X >= 97 ? clLime : clRed) << X;
 }
 
 TEST(PerfgrapRing, SeventeenthPointIsRefused) {
@@ -176,8 +174,8 @@ TEST(PerfgrapScale, RoundUp) {
     const struct {
         int32_t Value, Step, Expected;
     } Rows[] = {
-        {1234, 100, 1300}, {1200, 100, 1200}, {77, 0, 77}, {0, 100, 0}, {-150, 100, 0}, {INT32_MAX, 100, INT32_MAX},
-        {INT32_MIN, -1, INT32_MIN},
+        {1234, 100, 1300},           {1200, 100, 1200},          {77, 0, 77}, {0, 100, 0}, {-150, 100, 0},
+        {INT32_MAX, 100, INT32_MAX}, {INT32_MIN, -1, INT32_MIN},
     };
     for (const auto& R : Rows)
         EXPECT_EQ(TPerformanceGraph::RoundUp(R.Value, R.Step), R.Expected) << R.Value << " by " << R.Step;
@@ -375,7 +373,8 @@ TEST(PerfgrapPaint, NarrowControlsAndFarValues) {
     EXPECT_EQ(G.Scale(), INT32_MAX);
     G.SetScale(1);  // far beyond the scale: the bar covers the strip, the line leaves the image
     EXPECT_EQ(G.Image()->Pixel(98, 0), clRed);
-    for (int X = 0; X < 100; ++X) EXPECT_TRUE(RowsIn(G.Image(), X, clBlue).empty()) << "a sum past 32 bits at " << X;
+    for (int X = 0; X < 100; ++X)
+        EXPECT_TRUE(RowsIn(G.Image(), X, clBlue).empty()) << "a sum past 32 bits at " << X;
     G.SetGraphKind(pgLine);  // the lowest value runs down from the bottom edge, out of the image
     for (int X = 0; X < 100; ++X)
         for (int Y : RowsIn(G.Image(), X, clBlue)) EXPECT_EQ(Y, 99) << X;
@@ -399,7 +398,8 @@ TEST(PerfgrapPaint, WideStepsKeepTheGridInPlace) {
             if (RowsIn(G.Image(), X, clGreen).size() == 100u) Lines.push_back(X);
         ASSERT_FALSE(Lines.empty() && R.Grid <= 100);
         if (R.Grid <= 100) {
-            EXPECT_TRUE(Lines.front() < R.Grid && Lines.back() >= 100 - R.Grid) << testing::PrintToString(Lines);
+            EXPECT_TRUE(Lines.front() < R.Grid && Lines.back() >= 100 - R.Grid)
+                << testing::PrintToString(Lines);
         }
         for (size_t I = 1; I < Lines.size(); ++I) EXPECT_EQ(Lines[I] - Lines[I - 1], R.Grid);
     }

@@ -48,13 +48,18 @@ TEST_F(FilesTest, CaseInsensitiveResolutionPrefersTheExactNameAndNeverGuesses) {
         bool Directory;
         const char* Native;
     } Rows[] = {
-        {"\\work", false, "work"},         {"\\Work", false, "Work"},
-        {"\\WORK\\sub", false, "WORK/sub"}, {"\\only\\x", false, "Only/x"},
-        {"\\missing\\x", false, "missing/x"}, {"\\dir", false, "dir"},
-        {"\\dir", true, "Dir"},           {"\\dir\\x", false, "Dir/x"},
+        {"\\work", false, "work"},
+        {"\\Work", false, "Work"},
+        {"\\WORK\\sub", false, "WORK/sub"},
+        {"\\only\\x", false, "Only/x"},
+        {"\\missing\\x", false, "missing/x"},
+        {"\\dir", false, "dir"},
+        {"\\dir", true, "Dir"},
+        {"\\dir\\x", false, "Dir/x"},
     };
     for (const auto& R : Rows)
-        EXPECT_EQ(Drives::ToNative(Base + R.Path, R.Directory), Tree / R.Native) << R.Path << " " << R.Directory;
+        EXPECT_EQ(Drives::ToNative(Base + R.Path, R.Directory), Tree / R.Native)
+            << R.Path << " " << R.Directory;
 }
 
 // ".." stops at the root of the drive the path lies on, also from a relative path.
