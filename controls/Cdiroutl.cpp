@@ -272,6 +272,8 @@ void TCDirectoryOutline::SetDirectory(const AnsiString& NewDirectory) {
     if (NewDirectory.empty()) return;
     AnsiString Full = ExpandFileName(NewDirectory);
     if (Full.size() > 3 && IsPathDelimiter(Full, static_cast<int>(Full.size()))) Full.pop_back();
+    // A path on a drive that does not exist changes nothing: the tree could not follow it.
+    if (Drives::DriveRoot(Full[0]).empty()) return;
     AnsiString Temp = ForceCase(Full);
     // An outline without items has not shown this directory yet.
     if (Temp == FDirectory && ItemCount() > 0) return;

@@ -132,6 +132,7 @@ TEST_F(CdiroutlTest, DriveLettersAreNumberedAndAnotherDriveRebuildsTheTree) {
         EXPECT_EQ(O.Drive(), 'Z') << Letter;
         EXPECT_EQ(O.ItemCount(), Count) << Letter;
     }
+    O.SetDirectory("d:\\x");
     EXPECT_EQ(Changes, 0);
     EXPECT_EQ(O.Directory(), Lower + "\\a");
     EXPECT_EQ(NativeCwd(), Tmp / "a");
