@@ -114,10 +114,11 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& Runs) override {
         for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration) Times[R.benchmark_name()] = R.GetAdjustedRealTime();
+            if (R.run_type == Run::RT_Iteration)
+                Times[R.benchmark_name()] = {R.GetAdjustedRealTime(), R.GetAdjustedCPUTime()};
         ConsoleReporter::ReportRuns(Runs);
     }
-    std::map<std::string, double> Times;
+    std::map<std::string, std::pair<double, double>> Times;  // real, CPU
 };
 
 }  // namespace
@@ -137,8 +138,10 @@ int main(int argc, char** argv) {
         benchmark::Shutdown();
         auto Ratio = [&](const std::string& A, const std::string& B) {
             auto IA = Reporter.Times.find(A), IB = Reporter.Times.find(B);
-            if (IA != Reporter.Times.end() && IB != Reporter.Times.end() && IB->second > 0)
-                std::printf("%-28s %8.2f x %s\n", A.c_str(), IA->second / IB->second, B.c_str());
+            if (IA != Reporter.Times.end() && IB != Reporter.Times.end() && IB->second.first > 0)
+                std::printf("%-18s %8.2f x (CPU %6.2f x) %s\n", A.c_str(),
+                            IA->second.first / IB->second.first, IA->second.second / IB->second.second,
+                            B.c_str());
         };
         std::printf("\nGoal: within 3 x the baseline.\n");
         for (const char* N : {"1000", "5000", "20000"})

@@ -16,7 +16,8 @@ namespace {
 // it, so an item always means the exact directory it was listed from.
 struct TDirItem : TOutlineItemExtra {
     std::string Native;
-    AnsiString Key;  // the text without regard to letter case
+    std::string Name;  // as the file system gives it; empty for an item found by its path
+    AnsiString Key;    // the text without regard to letter case
     uint64_t Device = 0, Inode = 0;
     bool Known = false;  // the identity could be read
 };
@@ -24,7 +25,7 @@ struct TDirItem : TOutlineItemExtra {
 // One listing of a directory's subdirectories: taken at construction, stepped through by Next.
 class FileFind {
   public:
-    explicit FileFind(const std::string& Native) : FFound(Drives::ListSubdirectories(Native)) {}
+    explicit FileFind(const Drives::TDirectory& Dir) : FFound(Dir.Subdirectories()) {}
     bool Valid() const { return FNext < FFound.size(); }
     const Drives::TDirEntry& Result() const { return FFound[FNext]; }
     void Next() { ++FNext; }
@@ -152,8 +153,9 @@ void TCDirectoryOutline::BuildOneLevel(int RootItem) {
         int Order = 0, Pos = 0;
     };
     std::vector<Found> New;
+    Drives::TDirectory Open = OpenDirectory(Root);
     if (!EnteredAbove(Root))
-        for (FileFind Find(Dir.Native); Find.Valid(); Find.Next())
+        for (FileFind Find(Open); Find.Valid(); Find.Next())
             if (Find.Result().Name[0] != '.')
                 New.push_back(
                     {Find.Result(), ForceCase(Find.Result().Name), "", static_cast<int>(New.size())});
@@ -184,6 +186,7 @@ void TCDirectoryOutline::BuildOneLevel(int RootItem) {
     for (size_t I = 0; I < Added.size(); ++I) {
         auto D = std::make_unique<TDirItem>();
         D->Native = Dir.Native == "/" ? "/" + New[I].Entry.Name : Dir.Native + "/" + New[I].Entry.Name;
+        D->Name = New[I].Entry.Name;
         D->Key = std::move(New[I].Key);
         D->Device = New[I].Entry.Device;
         D->Inode = New[I].Entry.Inode;
@@ -191,6 +194,21 @@ void TCDirectoryOutline::BuildOneLevel(int RootItem) {
         Added[I]->SetExtra(std::move(D));
     }
     Root->SetData(APointer);
+    if (Open.Identity(FLastDevice, FLastInode)) FLastListed = std::move(Open);
+}
+
+// An open directory pins its inode, so equal identities mean the very directory listed last.
+Drives::TDirectory TCDirectoryOutline::OpenDirectory(TOutlineNode* Item) {
+    const TDirItem& Dir = DirOf(Item);
+    if (!Dir.Name.empty() && Dir.Known && FLastListed.IsOpen()) {
+        const TDirItem& Up = DirOf(Item->Parent());
+        if (Up.Known && Up.Device == FLastDevice && Up.Inode == FLastInode) {
+            Drives::TDirectory Child(FLastListed, Dir.Name);
+            uint64_t Device, Inode;
+            if (Child.Identity(Device, Inode) && Device == Dir.Device && Inode == Dir.Inode) return Child;
+        }
+    }
+    return Drives::TDirectory(Dir.Native);
 }
 
 void TCDirectoryOutline::Expand(int Index) {
@@ -209,8 +227,13 @@ void TCDirectoryOutline::BuildSubTree(int RootItem) {
 // Names are matched as given first, so a path finds its exact directory where case-forced names
 // would be alike.
 void TCDirectoryOutline::WalkTree(const AnsiString& Dest) {
-    if (ItemCount() < 1) return;
+    WalkTo(Dest);
+}
+
+bool TCDirectoryOutline::WalkTo(const AnsiString& Dest) {
+    if (ItemCount() < 1) return false;
     int Item = 1;
+    bool Whole = true;
     size_t At = 0;
     size_t Colon = Dest.find(':');
     if (Colon != AnsiString::npos) {
@@ -224,10 +247,14 @@ void TCDirectoryOutline::WalkTree(const AnsiString& Dest) {
         int Child = GetChildNamed(Dest.substr(At, Slash - At), Item);
         At = Slash + 1;
         // No such item: the walk stops at the deepest directory that was found.
-        if (Child == -1) break;
+        if (Child == -1) {
+            Whole = false;
+            break;
+        }
         Item = Child;
     }
     SetSelectedItem(Item);
+    return Whole;
 }
 
 // The child of exactly that name; else the one child that matches without regard to case.
@@ -279,11 +306,16 @@ void TCDirectoryOutline::SetDirectory(const AnsiString& NewDirectory) {
     if (Temp == FDirectory && ItemCount() > 0) return;
     FDirectory = Temp;
     FGivenDirectory = Full;
-    SetCurrentDir(Full);
     if (UpCase(FDirectory[0]) == UpCase(FDrive) && ItemCount() > 0) {
-        WalkTree(Full);
+        // Where the walk finds every name, the item's own directory is entered: the path need not
+        // be resolved again.
+        if (!WalkTo(Full) || !Drives::SetCurrentNativeDir(DirOf(Items(SelectedItem())).Native))
+            SetCurrentDir(Full);
         Change();
-    } else if (UpCase(FDirectory[0]) == UpCase(FDrive)) {
+        return;
+    }
+    SetCurrentDir(Full);
+    if (UpCase(FDirectory[0]) == UpCase(FDrive)) {
         if (!Loading()) BuildTree();
     } else {
         SetDrive(FDirectory[0]);

@@ -167,10 +167,42 @@ AnsiString FromNative(const std::string& Native) {
 }  // namespace Drives
 
 namespace Drives {
-std::vector<TDirEntry> ListSubdirectories(const std::string& Native) {
+TDirectory::TDirectory(const std::string& Native)
+    : FFd(Native.empty() ? -1 : open(Native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+TDirectory::TDirectory(const TDirectory& Parent, const std::string& Name)
+    : FFd(Parent.FFd < 0 ? -1 : openat(Parent.FFd, Name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+TDirectory& TDirectory::operator=(TDirectory&& Other) noexcept {
+    if (this != &Other) {
+        if (FFd >= 0) close(FFd);
+        FFd = Other.FFd;
+        Other.FFd = -1;
+    }
+    return *this;
+}
+
+TDirectory::~TDirectory() {
+    if (FFd >= 0) close(FFd);
+}
+
+bool TDirectory::Identity(uint64_t& Device, uint64_t& Inode) const {
+    struct stat St;
+    if (FFd < 0 || fstat(FFd, &St) != 0) return false;
+    Device = St.st_dev;
+    Inode = St.st_ino;
+    return true;
+}
+
+std::vector<TDirEntry> TDirectory::Subdirectories() const {
     std::vector<TDirEntry> Out;
-    DIR* D = opendir(Native.c_str());
-    if (!D) return Out;
+    int Fd = FFd < 0 ? -1 : dup(FFd);
+    DIR* D = Fd < 0 ? nullptr : fdopendir(Fd);
+    if (!D) {
+        if (Fd >= 0) close(Fd);
+        return Out;
+    }
+    rewinddir(D);  // the duplicate shares its position with earlier listings
     while (dirent* E = readdir(D)) {
         if (E->d_type != DT_DIR && E->d_type != DT_LNK && E->d_type != DT_UNKNOWN) continue;
         if (std::strcmp(E->d_name, ".") == 0 || std::strcmp(E->d_name, "..") == 0) continue;
@@ -181,6 +213,10 @@ std::vector<TDirEntry> ListSubdirectories(const std::string& Native) {
     closedir(D);
     std::sort(Out.begin(), Out.end(), [](const TDirEntry& A, const TDirEntry& B) { return A.Name < B.Name; });
     return Out;
+}
+
+std::vector<TDirEntry> ListSubdirectories(const std::string& Native) {
+    return TDirectory(Native).Subdirectories();
 }
 
 bool DirectoryIdentity(const std::string& Native, uint64_t& Device, uint64_t& Inode) {

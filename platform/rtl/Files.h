@@ -28,8 +28,27 @@ struct TDirEntry {
     std::string Name;
     uint64_t Device = 0, Inode = 0;  // of the directory itself, also when reached by a link
 };
-// The subdirectories of a native directory, symbolic links to directories among them, in byte
-// order of their names; empty when it cannot be read.
+// An open directory. A child is opened from it without the kernel walking the whole path again,
+// which keeps a walk down many levels linear.
+class TDirectory {
+  public:
+    TDirectory() = default;
+    explicit TDirectory(const std::string& Native);
+    TDirectory(const TDirectory& Parent, const std::string& Name);  // follows a link
+    TDirectory(TDirectory&& Other) noexcept : FFd(Other.FFd) { Other.FFd = -1; }
+    TDirectory& operator=(TDirectory&& Other) noexcept;
+    TDirectory(const TDirectory&) = delete;
+    TDirectory& operator=(const TDirectory&) = delete;
+    ~TDirectory();
+    bool IsOpen() const { return FFd >= 0; }
+    bool Identity(uint64_t& Device, uint64_t& Inode) const;
+    // Its subdirectories, symbolic links to directories among them, in byte order of their names.
+    std::vector<TDirEntry> Subdirectories() const;
+
+  private:
+    int FFd = -1;
+};
+// The same for a native path; empty when it cannot be read.
 std::vector<TDirEntry> ListSubdirectories(const std::string& Native);
 bool DirectoryIdentity(const std::string& Native, uint64_t& Device, uint64_t& Inode);
 // Makes a native directory the current one, as SetCurrentDir does for a drive path.
