@@ -276,6 +276,7 @@ TEST_F(CalendarControlTest, GridLineWidthIsClampedWhereverItComesFrom) {
         EXPECT_EQ(Cal->DefaultColWidth(), (160 - 6 * Cal->GridLineWidth()) / 7);
         Cal->Repaint();
     }
+    Ccalendr::Register();
     TWinControl Root(nullptr);
     TCCalendar* Read = ReadAlone<TCCalendar>(Root, "Cal", "GridLineWidth = 2147483647\n");
     ASSERT_NE(Read, nullptr);
