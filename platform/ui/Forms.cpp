@@ -21,6 +21,7 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Grids.h"
+#include "platform/ui/qt/ReadySignal.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/qt/QtPeer.h"
 
@@ -432,6 +433,7 @@ void TApplication::Run() {
     if (!FMainForm) return;
     FTerminated = false;
     FMainForm->Show();
+    if (FMainForm->Peer()) SignalReadyAfterPaint(FMainForm->Peer()->Widget);
     QEventLoop Loop;
     FLoops.push_back(&Loop);
     while (!FTerminated && FMainForm && FMainForm->Visible()) Loop.exec();
