@@ -144,6 +144,7 @@ void PrintRow(const std::string& Work, int Rows, double AgendixNs, double Baseli
 namespace {
 class TMedianReporter : public benchmark::ConsoleReporter {
   public:
+    TMedianReporter() : ConsoleReporter(OO_Tabular) {}
     std::map<std::string, std::map<std::string, double>> Medians;  // work -> side -> ns
     std::vector<std::string> Order;
     void ReportRuns(const std::vector<Run>& Runs) override {

@@ -7,6 +7,7 @@
 
 #include "platform/rtl/Files.h"
 #include "store/DBTables.h"
+#include "store/QueryPlan.h"
 
 namespace {
 std::map<std::string, std::weak_ptr<TSqliteDatabase>>& Connections() {
@@ -165,9 +166,24 @@ void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<Ans
     AnsiString Name = Table;
     for (auto& C : Columns) Name += "_" + C;
     if (FIndexed.count(Name)) return;
-    std::string Sql = "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
-    for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
-    Exec(Sql + ")");
+    bool Exists = false;
+    {
+        TStatement Have(*this, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1");
+        Have.BindText(1, Name);
+        Exists = Have.Step();
+    }
+    if (!Exists) {
+        std::string Sql =
+            "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
+        for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
+        // Without the index (a read-only file, a writer holding the lock) the rows are still read,
+        // only slower.
+        try {
+            Exec(Sql + ")");
+        } catch (const EDatabaseError&) {
+            return;
+        }
+    }
     FIndexed.insert(Name);
 }
 
@@ -245,6 +261,7 @@ void TStatement::BindValue(int Index, const std::optional<AnsiString>& Value) {
 }
 
 bool TStatement::Step() {
+    if (!sqlite3_stmt_busy(FStmt)) QueryPlan::Starting(FDb.Handle(), FSql);
     int Rc = sqlite3_step(FStmt);
     if (Rc == SQLITE_ROW) return true;
     if (Rc == SQLITE_DONE) return false;
