@@ -7,7 +7,6 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -426,7 +425,6 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
 TApplication::~TApplication() {
     Reset();
-    delete FInstanceLock;
 }
 
 void TApplication::Initialize() {
