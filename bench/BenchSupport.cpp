@@ -145,7 +145,7 @@ namespace {
 class TMedianReporter : public benchmark::ConsoleReporter {
   public:
     TMedianReporter() : ConsoleReporter(OO_Tabular) {}
-    std::map<std::string, std::map<std::string, double>> Medians;  // work -> side -> ns
+    std::map<std::string, std::map<std::string, double>> Medians, CpuMedians;  // work -> side -> ns
     std::vector<std::string> Order;
     void ReportRuns(const std::vector<Run>& Runs) override {
         ConsoleReporter::ReportRuns(Runs);
@@ -156,14 +156,15 @@ class TMedianReporter : public benchmark::ConsoleReporter {
             if (Slash == std::string::npos) continue;
             std::string Work = Name.substr(0, Slash);
             if (!Medians.count(Work)) Order.push_back(Work);
-            Medians[Work][Name.substr(Slash + 1)] =
-                R.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(R.time_unit);
+            double Unit = 1e9 / benchmark::GetTimeUnitMultiplier(R.time_unit);
+            Medians[Work][Name.substr(Slash + 1)] = R.GetAdjustedRealTime() * Unit;
+            CpuMedians[Work][Name.substr(Slash + 1)] = R.GetAdjustedCPUTime() * Unit;
         }
     }
 };
 }  // namespace
 
-void RunAndReport(int& Argc, char** Argv, int Rows) {
+void RunAndReport(int& Argc, char** Argv, int Rows, bool ProcessorTime) {
     benchmark::Initialize(&Argc, Argv);
     TMedianReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
@@ -171,6 +172,9 @@ void RunAndReport(int& Argc, char** Argv, int Rows) {
     for (auto& Work : Reporter.Order) {
         auto& M = Reporter.Medians[Work];
         if (M.count("agendix") && M.count("baseline")) PrintRow(Work, Rows, M["agendix"], M["baseline"]);
+        auto& C = Reporter.CpuMedians[Work];
+        if (ProcessorTime && C.count("agendix") && C.count("baseline"))
+            PrintRow(Work + ", processor time", Rows, C["agendix"], C["baseline"]);
     }
 }
 

@@ -27,8 +27,9 @@ std::string ScheduleFile();
 
 // Runs the registered benchmarks, named "<work>/agendix" and "<work>/baseline", repeated, and
 // prints one "ROW <tab> work <tab> size <tab> agendix ns <tab> baseline ns" line per work from
-// their medians.
-void RunAndReport(int& Argc, char** Argv, int Rows);
+// their medians; with ProcessorTime, one more line of the processor time the process used
+// (on a busy machine the time that passes grows with everything else that runs).
+void RunAndReport(int& Argc, char** Argv, int Rows, bool ProcessorTime = false);
 void PrintRow(const std::string& Work, int Rows, double AgendixNs, double BaselineNs);
 
 }  // namespace Bench
