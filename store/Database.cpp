@@ -249,7 +249,8 @@ std::vector<TColumnInfo> TSqliteDatabase::TableColumns(const AnsiString& Table) 
 void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<AnsiString>& Columns) {
     AnsiString Name = Table;
     for (auto& C : Columns) Name += "_" + C;
-    if (FIndexed.count(Name)) return;
+    // A file that may only be read is read without the index it lacks.
+    if (FIndexed.count(Name) || FReadOnly) return;
     bool Exists = false;
     {
         TStatement Have(*this, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1");
@@ -260,8 +261,8 @@ void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<Ans
         std::string Sql =
             "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
         for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
-        // Without the index (a read-only file, a writer holding the lock) the rows are still read,
-        // only slower.
+        // Without the index (another writer holding the lock past the busy timeout) the rows are
+        // still read, only slower.
         try {
             Exec(Sql + ")");
         } catch (const EDatabaseError&) {
