@@ -13,9 +13,22 @@ size_t SequenceLength(const std::string& S, size_t I) {
     return std::min(Len, S.size() - I);
 }
 
+// Opening a converter costs more than converting a field: each thread keeps one per direction.
+struct TConverter {
+    iconv_t Cd;
+    TConverter(const char* To, const char* From) : Cd(iconv_open(To, From)) {}
+    ~TConverter() {
+        if (Cd != reinterpret_cast<iconv_t>(-1)) iconv_close(Cd);
+    }
+    TConverter(const TConverter&) = delete;
+    TConverter& operator=(const TConverter&) = delete;
+};
+
 std::string Convert(const char* To, const char* From, const std::string& In, bool FromUtf8) {
-    iconv_t Cd = iconv_open(To, From);
+    thread_local TConverter ToCp949("CP949", "UTF-8"), ToUtf8("UTF-8", "CP949");
+    iconv_t Cd = FromUtf8 ? ToCp949.Cd : ToUtf8.Cd;
     if (Cd == reinterpret_cast<iconv_t>(-1)) throw EConvertError(AnsiString("no conversion from ") + From + " to " + To);
+    iconv(Cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     std::string Out(In.size() * 2 + 4, '\0');
     char* InPtr = const_cast<char*>(In.data());
     size_t InLeft = In.size();
@@ -30,7 +43,6 @@ std::string Convert(const char* To, const char* From, const std::string& In, boo
             OutLeft = Out.size() - Used;
             continue;
         }
-        iconv_close(Cd);
         size_t At = In.size() - InLeft;
         if (FromUtf8) {
             std::string Ch = In.substr(At, SequenceLength(In, At));
@@ -39,7 +51,6 @@ std::string Convert(const char* To, const char* From, const std::string& In, boo
         throw EConvertError("the text holds bytes that are not valid CP949 at offset " + std::to_string(At));
     }
     Out.resize(Out.size() - OutLeft);
-    iconv_close(Cd);
     return Out;
 }
 }  // namespace
