@@ -22,6 +22,7 @@
 #include <climits>
 
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/qt/Desktop.h"
 
 QColor ToQColor(TColor C) {
     C = ColorToRGB(C);
@@ -426,6 +427,7 @@ std::unique_ptr<TQtPeer> TQtPeer::CreateSurface(TControl* C) {
 }
 
 std::unique_ptr<TQtPeer> TQtPeer::CreateWindow(TForm* F) {
+    EnsureDesktopIdentity();
     auto P = std::make_unique<TQtPeer>();
     P->Control = F;
     auto* W = new TSurfaceWidget(P.get(), nullptr);
