@@ -12,9 +12,9 @@ const TClassInfo& TForm1::StaticClassInfo() {
         TClassBuilder<TForm1> B("TForm1", &TForm::StaticClassInfo());
         B.Creatable().InheritAll();
         B.Field("Panel1", &TForm1::Panel1).Field("Pan_CurrDay", &TForm1::Pan_CurrDay);
-#define AGENDIX_ROW_FIELDS(N, HH)                  \
-    B.Field("Label" #N, &TForm1::Label##N);        \
-    B.Field("Lbl_" #HH, &TForm1::Lbl_##HH);        \
+#define AGENDIX_ROW_FIELDS(N, HH)           \
+    B.Field("Label" #N, &TForm1::Label##N); \
+    B.Field("Lbl_" #HH, &TForm1::Lbl_##HH); \
     B.Field("Bevel" #N, &TForm1::Bevel##N);
         AGENDIX_TIMETABLE_ROWS(AGENDIX_ROW_FIELDS)
 #undef AGENDIX_ROW_FIELDS
@@ -36,10 +36,14 @@ const TClassInfo& TForm1::StaticClassInfo() {
     return Info;
 }
 
-TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) { SetFormResource(kUnit1_form); }
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+    SetFormResource(kUnit1_form);
+}
 
 namespace {
-AnsiString DayCaption(const AnsiString& Month, const AnsiString& Day) { return Month + " 월 " + Day + " 일 일정"; }
+AnsiString DayCaption(const AnsiString& Month, const AnsiString& Day) {
+    return Month + " 월 " + Day + " 일 일정";
+}
 
 AnsiString MonthCaption(TCCalendar* Cal) {
     return IntToStr(Cal->GetDateElement(1)) + " 년 " + IntToStr(Cal->GetDateElement(2)) + " 월";
@@ -47,7 +51,7 @@ AnsiString MonthCaption(TCCalendar* Cal) {
 }  // namespace
 
 TLabel* TForm1::EntryLabel(int K) const {
-    static TLabel* TForm1::* const Rows[16] = {
+    static TLabel* TForm1::*const Rows[16] = {
 #define AGENDIX_ROW_LABEL(N, HH) &TForm1::Lbl_##HH,
         AGENDIX_TIMETABLE_ROWS(AGENDIX_ROW_LABEL)
 #undef AGENDIX_ROW_LABEL
@@ -100,6 +104,9 @@ void TForm1::UpDown1Click(TObject* Sender, TUDBtnType Button) {
     }
     ShowMonthCaption();
     Qry_SchCount(this);
+    // The position only counts steps; back in the middle of its range after each one, it never
+    // stops the user short of a month the calendars can show.
+    UpDown1->SetPosition((UpDown1->Min() + UpDown1->Max()) / 2);
 }
 
 void TForm1::DBGrid1CellClick(TColumn* Column) {
