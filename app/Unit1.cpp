@@ -66,6 +66,10 @@ void TForm1::FormCreate(TObject* Sender) {
     ShowMonthCaption();
     ClearTimeTable();
     UpDown1->SetPosition(Cal_CurrMonth->GetDateElement(2));
+    // The timetable is one tab stop: the arrow keys pick an hour, Enter or Space opens it.
+    std::vector<TControl*> Rows;
+    for (int K = 0; K < 16; ++K) Rows.push_back(EntryLabel(K));
+    Panel1->SetKeyRows(Rows);
 }
 
 void TForm1::ShowMonthCaption() {

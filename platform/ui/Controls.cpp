@@ -444,6 +444,13 @@ void TWinControl::SetTabOrder(int16_t V) {
     if (Parent() && Parent()->HandleAllocated()) Parent()->UpdateTabChain();
 }
 
+void TWinControl::SetTabStop(bool V) {
+    if (V == FTabStop) return;
+    FTabStop = V;
+    if (FPeer && FPeer->Widget) FPeer->Widget->setFocusPolicy(V ? Qt::StrongFocus : Qt::ClickFocus);
+    if (Parent() && Parent()->HandleAllocated()) Parent()->UpdateTabChain();
+}
+
 void TWinControl::UpdateTabChain() {
     std::vector<TWinControl*> Chain;
     for (TControl* C : FControls)

@@ -143,6 +143,9 @@ class TControl : public TComponent {
     virtual void KeyDown(uint16_t& Key, TShiftState Shift);
     virtual void KeyPress(char& Key);
     virtual void KeyUp(uint16_t& Key, TShiftState Shift);
+    // The wheel turned over the control by WheelDelta (120 a notch, positive away from the user);
+    // true when the control used it.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta) { return false; }
     // Shows or hides the control's window; called when the owner form is shown.
     void BringToFront();
 
@@ -236,7 +239,7 @@ class TWinControl : public TControl {
     int16_t TabOrder() const { return FTabOrder; }
     void SetTabOrder(int16_t V);
     bool TabStop() const { return FTabStop; }
-    void SetTabStop(bool V) { FTabStop = V; }
+    void SetTabStop(bool V);
     virtual void SetFocus();
     bool Focused() const;
     bool CanFocus() const;

@@ -1,3 +1,4 @@
 #include "platform/ui/qt/Accessible.h"
 
 void InstallAccessibility() {}
+void AccessibleFocusMoved(TControl*, TControl*) {}

@@ -2,3 +2,7 @@
 
 // Makes every control that paints itself known to screen readers through Qt's accessibility.
 void InstallAccessibility();
+
+class TControl;
+// Tells screen readers that the focus inside Container (which has the keyboard focus) is on Item.
+void AccessibleFocusMoved(TControl* Container, TControl* Item);

@@ -282,6 +282,10 @@ class TEventBridge : public QObject {
                 return false;
             }
             case QEvent::Wheel:
+                if (auto* WE = static_cast<QWheelEvent*>(E);
+                    W == P->Widget &&
+                    C->DoMouseWheel(ShiftOf(WE->modifiers(), WE->buttons()), WE->angleDelta().y()))
+                    return true;
                 if (P->VertScroll && W == P->Widget) {
                     QCoreApplication::sendEvent(P->VertScroll, E);
                     return true;
