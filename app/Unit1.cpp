@@ -3,6 +3,7 @@
 #include "Unit1.form.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "controls/Accessibility.h"
 #include "platform/rtl/Files.h"
 
 TForm1* Form1 = nullptr;
@@ -37,6 +38,7 @@ const TClassInfo& TForm1::StaticClassInfo() {
 }
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+    RegisterControlsAccessibility();
     SetFormResource(kUnit1_form);
 }
 
@@ -67,14 +69,23 @@ void TForm1::FormCreate(TObject* Sender) {
     ClearTimeTable();
     UpDown1->SetPosition(Cal_CurrMonth->GetDateElement(2));
     // The timetable is one tab stop: the arrow keys pick an hour, Enter or Space opens it.
-    std::vector<TControl*> Rows;
+    std::vector<TControl*> Rows, Hours;
     for (int K = 0; K < 16; ++K) Rows.push_back(EntryLabel(K));
-    Panel1->SetKeyRows(Rows);
+#define AGENDIX_ROW_HOUR(N, HH) Hours.push_back(Label##N);
+    AGENDIX_TIMETABLE_ROWS(AGENDIX_ROW_HOUR)
+#undef AGENDIX_ROW_HOUR
+    Panel1->SetKeyRows(Rows, Hours, "빈 시간");
+    Panel1->SetAccessibleName("시간표");
+    UpDown1->SetAccessibleName("달 이동");
+    Cal_CurrMonth->SetAccessibleName("선택한 달");
+    Cal_NextMonth->SetAccessibleName("다음 달");
+    DBGrid1->SetAccessibleName("이달의 일정");
 }
 
 void TForm1::ShowMonthCaption() {
     Pan_CurrMonth->SetCaption(MonthCaption(Cal_CurrMonth));
     Pan_NextMonth->SetCaption(MonthCaption(Cal_NextMonth));
+    UpDown1->SetAccessibleValue(Pan_CurrMonth->Caption());
 }
 
 void TForm1::Qry_SchCount(TObject* Sender) {

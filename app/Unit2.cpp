@@ -27,7 +27,18 @@ const TClassInfo& TForm2::StaticClassInfo() {
     return Info;
 }
 
-TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) { SetFormResource(kUnit2_form); }
+TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
+    SetFormResource(kUnit2_form);
+}
+
+void TForm2::Loaded() {
+    TForm::Loaded();
+    // What the labels say, as screen readers name the fields; the memo has no label of its own.
+    Edt_Title->SetAccessibleName("제목");
+    Cbo_Start->SetAccessibleName("시작시간");
+    Cbo_End->SetAccessibleName("종료시간");
+    Memo1->SetAccessibleName("메모");
+}
 
 // Year, month, day and slot hour joined. The year always has four digits, and a one-digit day
 // after a two-digit month gets a leading zero, so that no two dates share a name: 12 January
@@ -55,14 +66,15 @@ void TForm2::Btn_ConfirmClick(TObject* Sender) {
     // Everything that could refuse the save is checked before anything is written, so a refused
     // save leaves both the memo file and the table as they were, and the dialog open.
     AnsiString Title = Edt_Title->Text();
-    if (!IsCp949Representable(Title))
-        throw Exception("제목에 저장할 수 없는 문자가 있습니다: " + Title);
+    if (!IsCp949Representable(Title)) throw Exception("제목에 저장할 수 없는 문자가 있습니다: " + Title);
     if (int Width = Cp949Length(Title); Width > TitleWidth)
-        throw Exception(Format("제목이 너무 깁니다: %d 바이트까지 저장할 수 있는데 %d 바이트입니다.", TitleWidth, Width));
+        throw Exception(
+            Format("제목이 너무 깁니다: %d 바이트까지 저장할 수 있는데 %d 바이트입니다.", TitleWidth, Width));
     AnsiString MemoText = Memo1->Lines()->Text();
     if (!IsCp949Representable(MemoText)) throw Exception("메모에 저장할 수 없는 문자가 있습니다.");
 
-    AnsiString FileName = MemoFileName(Form1->Str_CurrYear, Form1->Str_CurrMonth, Form1->Str_CurrDay, Form1->Str_CurrTime);
+    AnsiString FileName =
+        MemoFileName(Form1->Str_CurrYear, Form1->Str_CurrMonth, Form1->Str_CurrDay, Form1->Str_CurrTime);
     try {
         Memo1->Lines()->SaveToFile(AnsiString(MemoDirectory) + FileName);
     } catch (const EStreamError& E) {
@@ -94,7 +106,8 @@ void TForm2::Btn_ConfirmClick(TObject* Sender) {
 void TForm2::Btn_DeleteClick(TObject* Sender) {
     TTable* Table1 = DataModule3->Table1;
     if (FindSlot(Table1, Form1->Str_CurrTime)) {
-        if (Application->MessageBox("현재 일정을 삭제하시겠읍니까 ?", "Delete Confirm", MB_YESNO) != IDYES) return;
+        if (Application->MessageBox("현재 일정을 삭제하시겠읍니까 ?", "Delete Confirm", MB_YESNO) != IDYES)
+            return;
         Table1->Edit();
         Table1->Delete();
     }

@@ -245,6 +245,11 @@ void TControl::SetText(const AnsiString& V) {
     Invalidate();
 }
 
+void TControl::SetAccessibleName(const AnsiString& V) {
+    FAccessibleName = V;
+    if (FPeer) FPeer->SyncAccessibleName();
+}
+
 void TControl::SetAlign(TAlign V) {
     if (V == FAlign) return;
     FAlign = V;

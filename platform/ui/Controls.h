@@ -159,6 +159,12 @@ class TControl : public TComponent {
     TEndDragEvent OnEndDrag, OnEndDock;
     TStartDragEvent OnStartDrag, OnStartDock;
 
+    // What screen readers are told the control is called and holds, over what its class tells.
+    const AnsiString& AccessibleName() const { return FAccessibleName; }
+    void SetAccessibleName(const AnsiString& V);
+    const AnsiString& AccessibleValue() const { return FAccessibleValue; }
+    void SetAccessibleValue(const AnsiString& V) { FAccessibleValue = V; }
+
     // The backing surface of controls that paint (client size), and the paint that fills it.
     virtual TBitmap* BackingSurface() const { return nullptr; }
     virtual void PaintBacking() {}
@@ -211,7 +217,7 @@ class TControl : public TComponent {
     TColor FColor = clWindow;
     std::unique_ptr<TFont> FFont;
     TCursor FCursor = crDefault, FDragCursor = crDrag;
-    AnsiString FText, FHint;
+    AnsiString FText, FHint, FAccessibleName, FAccessibleValue;
     TAlign FAlign = alNone;
     TAnchors FAnchors = akLeft | akTop;
     std::unique_ptr<TSizeConstraints> FConstraints;

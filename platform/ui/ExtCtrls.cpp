@@ -88,8 +88,11 @@ void TPanel::BoundsChanged() {
     if (OnResize && !Loading()) OnResize(this);
 }
 
-void TPanel::SetKeyRows(const std::vector<TControl*>& Rows) {
+void TPanel::SetKeyRows(const std::vector<TControl*>& Rows, const std::vector<TControl*>& Headings,
+                        const AnsiString& BlankName) {
     FKeyRows = Rows;
+    FKeyRowHeadings = Headings;
+    FKeyRowBlankName = BlankName;
     FKeyRow = 0;
     SetTabStop(!Rows.empty());
     Invalidate();

@@ -59,7 +59,7 @@ QPointer<QWidget> GComposeWidget;
 QString GComposeText;
 int GEventDepth = 0;
 
-TQtPeer* PeerOf(QObject* O) {
+TQtPeer* PeerOf(const QObject* O) {
     QVariant V = O->property(kPeerProperty);
     return V.isValid() ? reinterpret_cast<TQtPeer*>(V.value<quintptr>()) : nullptr;
 }
@@ -377,6 +377,10 @@ Qt::CursorShape CursorShape(TCursor C) {
 
 }  // namespace
 
+TQtPeer* TQtPeer::Of(const QObject* O) {
+    return O ? PeerOf(O) : nullptr;
+}
+
 TQtPeer::~TQtPeer() {
     if (VertScroll) QObject::disconnect(VertScroll, nullptr, nullptr, nullptr);
     if (!Widget) return;
@@ -416,6 +420,7 @@ void TQtPeer::Attach(QWidget* W) {
     SyncFont();
     SyncColor();
     SyncCursor();
+    SyncAccessibleName();
 }
 
 std::unique_ptr<TQtPeer> TQtPeer::CreateSurface(TControl* C) {
@@ -571,6 +576,16 @@ void TQtPeer::SyncCursor() {
         Widget->unsetCursor();
     else
         Widget->setCursor(CursorShape(Control->Cursor()));
+}
+
+void TQtPeer::SyncAccessibleName() {
+    // Native widgets answer screen readers themselves; they only need the name.
+    // On Linux a combo box tells its current item as its name, so the name goes into the
+    // description as well, which screen readers read too.
+    if (Widget && (NativeText || NativeClicks) && !Control->AccessibleName().empty()) {
+        Widget->setAccessibleName(ToQ(Control->AccessibleName()));
+        Widget->setAccessibleDescription(ToQ(Control->AccessibleName()));
+    }
 }
 
 void TQtPeer::ScheduleShow() {
