@@ -275,6 +275,7 @@ void TControl::PaintSurfaceNow() {
             Px = 0xFF000000u | (GetRValue(C) << 16) | (GetGValue(C) << 8) | GetBValue(C);
         }
         if (S->Width() > 0 && S->Height() > 0) std::fill(S->Bits(), S->Bits() + S->Width() * S->Height(), Px);
+        S->SyncDevice(ClientRect());
     }
     FInPaint = true;
     try {

@@ -146,8 +146,17 @@ class TSurfaceWidget : public QWidget {
     void paintEvent(QPaintEvent*) override {
         if (!Peer) return;
         TControl* C = Peer->Control;
+        // On a screen with more device pixels than logical ones the surface keeps a copy at that
+        // resolution; a new copy needs a full paint to get its text sharp.
+        TBitmap* Surface = C->BackingSurface();
+        const double Ratio = devicePixelRatioF();
+        bool Repaint = C->PaintPending();
+        if (Surface && Surface->DeviceScale() != Ratio) {
+            Surface->SetDeviceScale(Ratio);
+            Repaint = true;
+        }
         ++GEventDepth;
-        if (C->PaintPending()) GuardedCall(C, [C] { C->PaintSurfaceNow(); });
+        if (Repaint) GuardedCall(C, [C] { C->PaintSurfaceNow(); });
         --GEventDepth;
         QPainter P(this);
         int N = C->NonClientWidth();
@@ -174,8 +183,12 @@ class TSurfaceWidget : public QWidget {
         bool Opaque = C->PaintsOpaque();
         if (TBitmap* S = C->BackingSurface(); S && S->Width() > 0 && S->Height() > 0) {
             // Painted pixels carry full alpha; a transparent control's untouched ones carry none.
-            QImage Img(reinterpret_cast<const uchar*>(S->Bits()), S->Width(), S->Height(), S->Width() * 4,
+            const bool Device = S->HasDevice();
+            const int W = Device ? S->DeviceWidth() : S->Width(),
+                      H = Device ? S->DeviceHeight() : S->Height();
+            QImage Img(reinterpret_cast<const uchar*>(Device ? S->DeviceBits() : S->Bits()), W, H, W * 4,
                        Opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+            if (Device) Img.setDevicePixelRatio(S->DeviceScale());
             if (Opaque) P.fillRect(Client, ToQColor(C->Color()));
             P.drawImage(QPoint(N, N), Img);
         } else if (Opaque) {
