@@ -5,35 +5,17 @@
 set -euo pipefail
 bin="$1/agendix"
 here="$(cd "$(dirname "$0")" && pwd)"
-[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: scripts/test provides one"; exit 1; }
 
 if [ -z "${AGENDIX_IN_SESSION:-}" ]; then
   AGENDIX_IN_SESSION=1 exec dbus-run-session -- bash "$0" "$@" 2> >(grep -v 'fd limit' >&2)
 fi
 
-data="$(mktemp -d /tmp/agendix-atspi-XXXXXX)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
-  rm -rf "$data"
-}
-trap cleanup EXIT
+source "$here/common.bash"
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-pids+=($!)
-export XDG_DATA_HOME="$data" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
-unset QT_QPA_PLATFORM
-faketime_lib="$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so' | head -1)"
-LD_PRELOAD="$faketime_lib" FAKETIME='@2003-03-05 10:00:00' "$bin" &
-pids+=($!)
-
-main=""
-for _ in $(seq 150); do
-  main="$(xdotool search --onlyvisible --name '나의 일정관리' 2>/dev/null | head -1)" && [ -n "$main" ] && break
-  sleep 0.1
-done
-[ -n "$main" ] || { echo "the main window did not appear"; exit 1; }
+extra_pids+=($!)
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_agendix "$bin" '2003-03-05 10:00:00'
+main="$(wait_window '나의 일정관리')"
 sleep 1
 py=/usr/bin/python3
 $py "$here/atspi_tree.py" before
@@ -43,7 +25,7 @@ xdotool mousemove --window "$main" 110 238 click 1
 sleep 1.5
 $py "$here/atspi_tree.py" dialog
 xdotool type --delay 30 "Smoke meeting"
-dialog="$(xdotool search --onlyvisible --name '일정관리 다이얼로그' | head -1)"
+dialog="$(wait_window '일정관리 다이얼로그')"
 xdotool mousemove --window "$dialog" 300 268 click 1
 sleep 1.5
 $py "$here/atspi_tree.py" after

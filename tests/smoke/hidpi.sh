@@ -8,30 +8,10 @@ set -euo pipefail
 bin="$1/agendix"
 shots="$2"
 mkdir -p "$shots"
-[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: scripts/test provides one"; exit 1; }
+source "$(dirname "$0")/common.bash"
 
-data="$(mktemp -d /tmp/agendix-hidpi-XXXXXX)"
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  rm -rf "$data"
-}
-trap cleanup EXIT
-
-export XDG_DATA_HOME="$data" QT_SCALE_FACTOR=2
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
-unset QT_QPA_PLATFORM
-"$bin" &
-pid=$!
-main=""
-for _ in $(seq 150); do
-  main="$(xdotool search --onlyvisible --name '나의 일정관리' 2>/dev/null | head -1)" && [ -n "$main" ] && break
-  sleep 0.1
-done
-[ -n "$main" ] || { echo "the main window did not appear"; exit 1; }
+QT_SCALE_FACTOR=2 start_agendix "$bin"
+main="$(wait_window '나의 일정관리')"
 sleep 1.5
 shot="$shots/agendix-scale2.png"
 import -window "$main" "$shot"

@@ -6,30 +6,8 @@ set -euo pipefail
 bin="$1/agendix"
 shots="$2"
 mkdir -p "$shots"
-[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: scripts/test provides one"; exit 1; }
+source "$(dirname "$0")/common.bash"
 
-data="$(mktemp -d /tmp/agendix-keys-XXXXXX)"
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  rm -rf "$data"
-}
-trap cleanup EXIT
-
-wait_window() {
-  for _ in $(seq 150); do
-    if w="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [ -n "$w" ]; then
-      echo "$w"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "window '$1' did not appear" >&2
-  return 1
-}
 keys() {
   for k in "$@"; do
     xdotool key "$k"
@@ -37,12 +15,7 @@ keys() {
   done
 }
 
-export XDG_DATA_HOME="$data"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
-unset QT_QPA_PLATFORM
-faketime_lib="$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so' | head -1)"
-LD_PRELOAD="$faketime_lib" FAKETIME='@2003-03-05 10:00:00' "$bin" &
-pid=$!
+start_agendix "$bin" '2003-03-05 10:00:00'
 
 main="$(wait_window '나의 일정관리')"
 sleep 1
