@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/ui/qt/Accessible.h"
 #include "platform/ui/qt/QtPeer.h"
 
 const TClassInfo& TSizeConstraints::StaticClassInfo() {
@@ -243,11 +244,19 @@ void TControl::SetText(const AnsiString& V) {
     FText = V;
     TextChanged();
     Invalidate();
+    AccessibleTextChanged(this);
 }
 
 void TControl::SetAccessibleName(const AnsiString& V) {
     FAccessibleName = V;
     if (FPeer) FPeer->SyncAccessibleName();
+    AccessibleTextChanged(this);
+}
+
+void TControl::SetAccessibleValue(const AnsiString& V) {
+    if (V == FAccessibleValue) return;
+    FAccessibleValue = V;
+    AccessibleTextChanged(this);
 }
 
 void TControl::SetAlign(TAlign V) {

@@ -163,7 +163,7 @@ class TControl : public TComponent {
     const AnsiString& AccessibleName() const { return FAccessibleName; }
     void SetAccessibleName(const AnsiString& V);
     const AnsiString& AccessibleValue() const { return FAccessibleValue; }
-    void SetAccessibleValue(const AnsiString& V) { FAccessibleValue = V; }
+    void SetAccessibleValue(const AnsiString& V);
 
     // The backing surface of controls that paint (client size), and the paint that fills it.
     virtual TBitmap* BackingSurface() const { return nullptr; }

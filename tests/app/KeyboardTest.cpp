@@ -1,3 +1,5 @@
+#include <QTest>
+
 #include "tests/app/AppFixture.h"
 
 TEST_F(AppTest, TheTimetableOpensAnHourFromTheKeyboardAndMarksIt) {
@@ -63,4 +65,17 @@ TEST_F(AppTest, TheSpinnerStepsByKeysAndWheel) {
     EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2003 년 4 월");
     Form1->UpDown1->DoMouseWheel(0, -240);
     EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2003 년 2 월");
+}
+
+TEST_F(AppTest, TheSpinnerRepeatsWhileAnArrowIsHeld) {
+    Start(2003, 3, 5);
+    TUpDown* Spin = Form1->UpDown1;
+    Spin->MouseDown(mbLeft, 0, 8, 4);  // the upper arrow: next month, at once
+    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2003 년 4 월");
+    QTest::qWait(1000);
+    Spin->MouseUp(mbLeft, 0, 8, 4);
+    int Month = Form1->Cal_CurrMonth->GetDateElement(2);
+    EXPECT_GE(Month, 6);  // a pause, then a step every 80 ms
+    QTest::qWait(300);
+    EXPECT_EQ(Form1->Cal_CurrMonth->GetDateElement(2), Month);  // released: no more steps
 }

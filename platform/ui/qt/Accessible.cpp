@@ -229,3 +229,12 @@ void AccessibleFocusMoved(TControl* Container, TControl* Item) {
     QAccessibleEvent Focus(Item->Peer()->Widget.data(), QAccessible::Focus);
     QAccessible::updateAccessibility(&Focus);
 }
+
+void AccessibleTextChanged(TControl* C) {
+    if (!QAccessible::isActive() || !C->Peer() || !C->Peer()->Widget) return;
+    QWidget* W = C->Peer()->Widget;
+    for (QAccessible::Event Kind : {QAccessible::NameChanged, QAccessible::DescriptionChanged}) {
+        QAccessibleEvent E(W, Kind);
+        QAccessible::updateAccessibility(&E);
+    }
+}
