@@ -248,7 +248,8 @@ std::vector<TColumnInfo> TSqliteDatabase::TableColumns(const AnsiString& Table) 
 void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<AnsiString>& Columns) {
     AnsiString Name = Table;
     for (auto& C : Columns) Name += "_" + C;
-    if (FIndexed.count(Name)) return;
+    // A file that may only be read is read without the index it lacks.
+    if (FIndexed.count(Name) || FReadOnly) return;
     std::string Sql = "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
     for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
     Exec(Sql + ")");
