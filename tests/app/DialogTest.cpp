@@ -4,7 +4,8 @@ namespace fs = std::filesystem;
 
 TEST_F(AppTest, AFreeRowOpensABlankDialogAndConfirmSavesTheEntry) {
     Start(2003, 3, 5);
-    OpenRow(Form1->Lbl_14, [](TForm2* D) {
+    TestDriver::TModalActions Modal({[](TForm* F) {
+        auto* D = static_cast<TForm2*>(F);
         EXPECT_EQ(D->Edt_Title->Text(), "");
         EXPECT_EQ(D->Memo1->Lines()->Count(), 0);
         EXPECT_EQ(D->Cbo_Start->ItemIndex(), 16);
@@ -13,12 +14,15 @@ TEST_F(AppTest, AFreeRowOpensABlankDialogAndConfirmSavesTheEntry) {
         D->Memo1->Lines()->Add("첫 줄");
         D->Memo1->Lines()->Add("둘째 줄");
         TestDriver::Click(D->Btn_Confirm);
-    });
+    }});
+    Form1->DisPlayData(Form1->Lbl_14);
+    ASSERT_EQ(Modal.Ran(), 1);
+    // The click's own handler refreshes, before the window becomes active again.
+    EXPECT_EQ(Form1->Lbl_14->Caption(), "회의 준비");
+    EXPECT_EQ(DataModule3->Query1->FieldByName("Msg")->AsString(), "총 1 건의 일정이 있습니다.");
     EXPECT_EQ(Form1->Str_CurrTime, "14");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"2003|3|5|14|16|18|회의 준비|20033514.txt"}));
     EXPECT_EQ(ReadFile(MemoPath("20033514.txt")), Utf8ToCp949("첫 줄\r\n둘째 줄\r\n"));
-    EXPECT_EQ(Form1->Lbl_14->Caption(), "회의 준비");
-    EXPECT_EQ(DataModule3->Query1->FieldByName("Msg")->AsString(), "총 1 건의 일정이 있습니다.");
 }
 
 TEST_F(AppTest, ATakenRowOpensTheStoredEntryAndSavesChangesInPlace) {

@@ -71,13 +71,6 @@ TEST_F(DBGridTest, FollowsOpensClosesAndMoves) {
     Table.Open();
     EXPECT_EQ(Grid.RowCount(), 4);
     EXPECT_EQ(Grid.Row(), 1);  // a reopened data set stands on its first row again
-    // Options: an indicator column comes first, and without titles the rows start at the top.
-    Grid.SetOptions(dgIndicator | dgRowSelect);
-    EXPECT_EQ(Grid.ColCount(), 5);
-    EXPECT_EQ(Grid.FixedCols(), 1);
-    EXPECT_EQ(Grid.FixedRows(), 0);
-    EXPECT_EQ(Grid.RowCount(), 3);
-    EXPECT_EQ(Grid.Row(), 0);
 }
 
 TEST_F(DBGridTest, AClickMovesTheDataSetThenReportsTheColumn) {
