@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/classes/FormIO.h"
 #include "platform/dbctrls/DBGrids.h"
 #include "store/DBTables.h"
 #include "tests/support/Support.h"
@@ -72,13 +71,6 @@ TEST_F(DBGridTest, FollowsOpensClosesAndMoves) {
     Table.Open();
     EXPECT_EQ(Grid.RowCount(), 4);
     EXPECT_EQ(Grid.Row(), 1);  // a reopened data set stands on its first row again
-    // Options: an indicator column comes first, and without titles the rows start at the top.
-    Grid.SetOptions(dgIndicator | dgRowSelect);
-    EXPECT_EQ(Grid.ColCount(), 5);
-    EXPECT_EQ(Grid.FixedCols(), 1);
-    EXPECT_EQ(Grid.FixedRows(), 0);
-    EXPECT_EQ(Grid.RowCount(), 3);
-    EXPECT_EQ(Grid.Row(), 0);
 }
 
 TEST_F(DBGridTest, AClickMovesTheDataSetThenReportsTheColumn) {
@@ -156,108 +148,6 @@ TEST_F(DBGridTest, DrawsTitlesAndRowsWithTheCurrentRowHighlighted) {
     Table.Close();
     Grid.PaintSurfaceNow();
     EXPECT_FALSE(Inked(3, 1, clWindow));
-}
-
-// A form that shows a data module's source, as the main window shows the month summary.
-class TGridForm : public TComponent {
-    AGENDIX_CLASS(TGridForm)
-    explicit TGridForm(TComponent* AOwner) : TComponent(AOwner) {}
-    ~TGridForm() override { UnregisterRootComponent(this); }
-    TDBGrid* DBGrid1 = nullptr;
-    int Clicks = 0;
-    void DBGrid1CellClick(TColumn* Column) { ++Clicks; }
-};
-
-const TClassInfo& TGridForm::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TGridForm>("TGridForm", &TComponent::StaticClassInfo())
-                                       .Field("DBGrid1", &TGridForm::DBGrid1)
-                                       .Method("DBGrid1CellClick", &TGridForm::DBGrid1CellClick)
-                                       .Build();
-    return Info;
-}
-
-class TSourceModule : public TComponent {
-    AGENDIX_CLASS(TSourceModule)
-    explicit TSourceModule(TComponent* AOwner) : TComponent(AOwner) {}
-    ~TSourceModule() override { UnregisterRootComponent(this); }
-};
-
-const TClassInfo& TSourceModule::StaticClassInfo() {
-    static const TClassInfo Info =
-        TClassBuilder<TSourceModule>("TSourceModule", &TComponent::StaticClassInfo()).Build();
-    return Info;
-}
-
-TEST(DBGridForm, ReadsColumnsOptionsAndASourceOfAnotherRoot) {
-    PrivateDataHome Home;
-    RegisterStoreClasses();
-    RegisterClass(TDBGrid::StaticClassInfo());
-    TGridForm Form(nullptr);
-    ReadComponentRes(&Form, R"(object GridForm: TGridForm
-  object DBGrid1: TDBGrid
-    Left = 16
-    Top = 160
-    Width = 345
-    Height = 257
-    Columns = <
-      item
-        Alignment = taCenter
-        FieldName = 'Year'
-        Title.Alignment = taCenter
-        Title.Caption = '년도'
-        Title.Font.Height = -12
-        Title.Font.Name = '굴림체'
-        Width = 36
-      end
-      item
-        FieldName = 'Msg'
-        Title.Caption = '일             정'
-        Width = 206
-      end>
-    Cursor = crHandPoint
-    DataSource = SourceModule.DataSource1
-    Options = [dgTitles, dgColLines, dgRowLines, dgRowSelect]
-    OnCellClick = DBGrid1CellClick
-  end
-end
-)");
-    ASSERT_NE(Form.DBGrid1, nullptr);
-    TDBGrid* G = Form.DBGrid1;
-    ASSERT_EQ(G->Columns()->Count(), 2);
-    TColumn* Year = G->Columns()->Items(0);
-    EXPECT_EQ(Year->Title()->Caption(), "년도");
-    EXPECT_EQ(Year->Title()->Font()->Height(), -12);
-    EXPECT_EQ(Year->Title()->Font()->Name(), "굴림체");
-    EXPECT_EQ(Year->Alignment(), taCenter);
-    EXPECT_EQ(G->Columns()->Items(1)->Width(), 206);
-    EXPECT_EQ(G->Options(), static_cast<TDBGridOptions>(dgTitles | dgColLines | dgRowLines | dgRowSelect));
-    EXPECT_EQ(G->Cursor(), crHandPoint);
-    EXPECT_EQ(G->DataSource(), nullptr);  // its root does not exist yet
-
-    TSourceModule Module(nullptr);
-    ReadComponentRes(&Module, R"(object SourceModule: TSourceModule
-  object Query1: TQuery
-    DatabaseName = 'BCDEMOS'
-    SQL = ('SELECT ''2002'' AS Year, ''총 1 건의 일정이 있습니다.'' AS Msg')
-  end
-  object DataSource1: TDataSource
-    DataSet = Query1
-  end
-end
-)");
-    ASSERT_NE(G->DataSource(), nullptr);
-    TDataSet* Q = G->DataSource()->DataSet();
-    Q->Open();
-    EXPECT_EQ(G->RowCount(), 2);
-    TRect R = G->CellRect(1, 1);
-    G->MouseDown(mbLeft, ssLeft, R.Left + 2, R.Top + 2);
-    EXPECT_EQ(Form.Clicks, 1);
-
-    AnsiString Text = WriteComponentRes(&Form);
-    EXPECT_NE(Text.find("DataSource = SourceModule.DataSource1"), std::string::npos) << Text;
-    EXPECT_NE(Text.find("Title.Caption = '년도'"), std::string::npos) << Text;
-    EXPECT_NE(Text.find("Options = [dgTitles, dgColLines, dgRowLines, dgRowSelect]"), std::string::npos)
-        << Text;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/classes/FormIO.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
@@ -139,23 +138,6 @@ TEST(Controls, KeysAskWMGetDlgCode) {
     }
 }
 
-TEST(Controls, ExceptionInHandlerIsShownAndTheNextEventRuns) {
-    TestDriver::TMessageBoxAnswers Boxes;
-    auto Form = std::make_unique<TForm>(nullptr);
-    auto* B = new TButton(Form.get());
-    B->SetParent(Form.get());
-    int Calls = 0;
-    B->OnClick = [&](TObject*) {
-        if (++Calls == 1) throw EConvertError("'x' is not a valid integer value");
-    };
-    Form->Show();
-    TestDriver::Click(B);
-    TestDriver::Click(B);
-    EXPECT_EQ(Calls, 2);
-    ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].Text, "'x' is not a valid integer value");
-}
-
 TEST(Controls, InvalidateSchedulesOnePaintRepaintPaintsNow) {
     struct TCounter : TCustomControl {
         using TCustomControl::TCustomControl;
@@ -252,76 +234,4 @@ TEST(Controls, GraphicControlShowsWhatLiesUnderWhereItDoesNotPaint) {
     EXPECT_EQ(Bits[2 * 100 + 50] >> 24, 0u) << "untouched bevel pixels are transparent";
     EXPECT_EQ(Bits[11 * 100 + 50] >> 24, 0xFFu) << "its line is drawn";
     EXPECT_EQ(TestDriver::ShownPixel(Form.get(), 50, 25), clYellow) << "the label shows through the bevel";
-}
-
-TEST(Controls, FormDescriptionNestsControlsByParent) {
-    RegisterUiClasses();
-    const char* Text = R"(object Form9: TForm
-  Left = 10
-  Top = 20
-  BorderStyle = bsDialog
-  Caption = '시험'
-  ClientHeight = 100
-  ClientWidth = 200
-  object Panel1: TPanel
-    Left = 0
-    Top = 0
-    Width = 200
-    Height = 50
-    Align = alTop
-    BevelInner = bvRaised
-    BevelOuter = bvNone
-    BevelWidth = 2
-    Caption = '3 월 5 일 일정'
-    object Label1: TLabel
-      Tag = 4
-      Left = 8
-      Top = 8
-      Width = 60
-      Height = 12
-      Cursor = crHandPoint
-      AutoSize = False
-      Caption = ' '
-    end
-  end
-  object Edit1: TEdit
-    Left = 8
-    Top = 60
-    Width = 100
-    Height = 20
-    ImeName = '한국어(한글)'
-    TabOrder = 0
-  end
-end
-)";
-    auto Form = std::make_unique<TForm>(nullptr);
-    Form->InitFromResource(Text);
-    EXPECT_EQ(Form->ClientWidth(), 200);
-    EXPECT_EQ(Form->ClientHeight(), 100);
-    auto* Panel = dynamic_cast<TPanel*>(Form->FindComponent("Panel1"));
-    auto* Label = dynamic_cast<TLabel*>(Form->FindComponent("Label1"));
-    ASSERT_TRUE(Panel && Label);
-    EXPECT_EQ(Label->Parent(), Panel);
-    EXPECT_EQ(Label->Tag(), 4);
-    EXPECT_EQ(Label->Cursor(), crHandPoint);
-    EXPECT_EQ(Label->Width(), 60);
-    EXPECT_EQ(Panel->BevelWidth(), 2);
-    AnsiString Written = WriteComponentRes(Form.get());
-    auto Again = std::make_unique<TForm>(nullptr);
-    Again->InitFromResource(Written.c_str());
-    EXPECT_EQ(WriteComponentRes(Again.get()), Written);
-    // Children are written inside their parents.
-    EXPECT_LT(Written.find("object Panel1"), Written.find("object Label1"));
-    EXPECT_LT(Written.find("object Label1"), Written.find("object Edit1"));
-    EXPECT_NE(Written.find("    object Label1"), AnsiString::npos);
-    EXPECT_EQ(Written.find("BevelOuter = bvRaised"), AnsiString::npos);
-}
-
-TEST(Controls, WindowStyleBits) {
-    auto Form = std::make_unique<TForm>(nullptr);
-    auto* P = new TPanel(Form.get());
-    int32_t Old = GetWindowLongA(P, GWL_STYLE);
-    EXPECT_FALSE(Old & WS_CLIPSIBLINGS);
-    SetWindowLongA(P, GWL_STYLE, Old | WS_CLIPSIBLINGS);
-    EXPECT_TRUE(GetWindowLongA(P, GWL_STYLE) & WS_CLIPSIBLINGS);
 }

@@ -153,29 +153,3 @@ TEST(Forms, RunEndsWhenTheMainFormCloses) {
     EXPECT_FALSE(Main->Visible());
     EXPECT_TRUE(Application->Terminated());
 }
-
-TEST(Forms, MessageBoxAnswersYesOrNo) {
-    for (int Answer : {IDYES, IDNO}) {
-        TestDriver::TMessageBoxAnswers Boxes({Answer});
-        EXPECT_EQ(Application->MessageBox("현재 일정을 삭제하시겠읍니까 ?", "Delete Confirm", MB_YESNO),
-                  Answer);
-        ASSERT_EQ(Boxes.Shown().size(), 1u);
-        EXPECT_EQ(Boxes.Shown()[0].Caption, "Delete Confirm");
-        EXPECT_EQ(Boxes.Shown()[0].Flags, MB_YESNO);
-    }
-}
-
-TEST(Forms, DialogClientSizeAndFrame) {
-    auto Dialog = std::make_unique<TDialog>(nullptr);
-    Dialog->SetClientWidth(442);
-    Dialog->SetClientHeight(291);
-    EXPECT_EQ(Dialog->ClientWidth(), 442);
-    EXPECT_EQ(Dialog->ClientHeight(), 291);
-    EXPECT_GT(Dialog->Width(), 442);
-    EXPECT_GT(Dialog->Height(), 291);
-    Dialog->Show();
-    TestDriver::ProcessEvents();
-    EXPECT_EQ(Dialog->Peer() != nullptr, true);
-    Dialog->Close();
-    EXPECT_FALSE(Dialog->Visible());
-}

@@ -138,70 +138,13 @@ TEST_F(FormFixture, ComposedSyllableIsInTheTextTheButtonHandlerReads) {
 
 TEST_F(FormFixture, EditHasNoLengthLimitAndMemoLinesFollowTheWidget) {
     auto* Edit = Add<TEdit>(10, 10, 200, 20);
-    Form->Show();
-    AnsiString Long(40000, 'x');
-    Edit->SetText(Long);
-    EXPECT_EQ(Edit->Text().size(), Long.size());
     auto* Memo = Add<TMemo>(10, 40, 200, 80);
+    Form->Show();
+    Edit->SetText(AnsiString(40000, 'x'));
+    EXPECT_EQ(Edit->Text().size(), 40000u);
     Memo->Lines()->Add("첫째");
-    Memo->Lines()->Add("둘째");
     Memo->SetFocus();
     TestDriver::TypeText(Memo, "!");
-    EXPECT_EQ(Memo->Lines()->Count(), 2);
-    Memo->Clear();
-    EXPECT_EQ(Memo->Lines()->Count(), 0);
-    Edit->Clear();
-    EXPECT_EQ(Edit->Text(), "");
-}
-
-TEST_F(FormFixture, ScreenshotOfEachStandardControl) {
-    Form->SetCaption("일정관리 다이얼로그");
-    Form->SetBorderStyle(bsDialog);
-    Form->SetClientWidth(442);
-    Form->SetClientHeight(230);
-    auto KoreanFont = [](TControl* C) {
-        C->Font()->SetName("굴림체");
-        C->Font()->SetHeight(-12);
-        C->Font()->SetCharset(HANGEUL_CHARSET);
-    };
-    auto* Panel = Add<TPanel>(8, 8, 177, 24);
-    Panel->SetBevelInner(bvRaised);
-    Panel->SetBevelOuter(bvNone);
-    Panel->SetBevelWidth(2);
-    KoreanFont(Panel);
-    Panel->Font()->SetColor(clBlue);
-    Panel->SetCaption("3 월 5 일 일정");
-    auto* Spin = Add<TUpDown>(190, 8, 16, 24);
-    (void)Spin;
-    auto* Label = Add<TLabel>(8, 44, 60, 12);
-    Label->SetAutoSize(false);
-    KoreanFont(Label);
-    Label->SetCaption("제    목 :");
-    auto* Edit = Add<TEdit>(72, 40, 353, 20);
-    KoreanFont(Edit);
-    Edit->SetText("팀 회의");
-    auto* Combo = Add<TComboBox>(72, 68, 97, 20);
-    KoreanFont(Combo);
-    for (auto& S : HalfHours()) Combo->Items()->Add(S);
-    Combo->SetItemIndex(16);
-    auto* Memo = Add<TMemo>(16, 100, 409, 80);
-    KoreanFont(Memo);
-    Memo->Lines()->Add("회의실 3층");
-    Memo->Lines()->Add("자료 준비");
-    auto* Bevel = Add<TBevel>(16, 184, 409, 4);
-    Bevel->SetShape(bsBottomLine);
-    auto* Ok = Add<TButton>(264, 196, 75, 25);
-    KoreanFont(Ok);
-    Ok->SetCaption("확  인");
-    auto* Cancel = Add<TButton>(352, 196, 75, 25);
-    KoreanFont(Cancel);
-    Cancel->SetCaption("취  소");
-    Form->Show();
-    TestDriver::ProcessEvents();
-    // The panel's own pixels: bevel highlight at the top left, face colour inside.
-    Panel->Repaint();
-    EXPECT_EQ(Panel->Surface()->Pixel(0, 0), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(Panel->Surface()->Pixel(3, 12), ColorToRGB(clBtnFace));
-    std::string Path = ArtifactPath("ui_standard_controls.png");
-    EXPECT_TRUE(TestDriver::Screenshot(Form.get(), Path)) << Path;
+    ASSERT_EQ(Memo->Lines()->Count(), 1);  // what is typed reaches the lines
+    EXPECT_NE(Memo->Lines()->Strings(0).find('!'), AnsiString::npos);
 }
