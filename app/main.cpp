@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "app/UserMessages.h"
 #include "platform/rtl/AtomicFile.h"
 
 int main(int argc, char** argv) {
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
         Application->CreateForm(DataModule3);
         Application->Run();
     } catch (const Exception& E) {
-        Application->ShowException(E);
+        Application->ShowException(Exception(UserMessage(E)));
     }
     // Closing the forms closes the database, which leaves its file holding every entry.
     Application->Reset();

@@ -204,6 +204,7 @@ TEST_F(AppTest, AStartUpFailureIsShownAndTheProgramEnds) {
     char* Argv[] = {Arg0, nullptr};
     EXPECT_EQ(AgendixMain(1, Argv), 0);
     ASSERT_EQ(Boxes.Shown().size(), 1u);
+    EXPECT_EQ(Boxes.Shown()[0].Text.rfind("일정 데이터베이스 파일이 손상되었거나", 0), 0u) << Boxes.Shown()[0].Text;
     EXPECT_NE(Boxes.Shown()[0].Text.find(File), std::string::npos) << Boxes.Shown()[0].Text;
     EXPECT_EQ(Boxes.Shown()[0].Flags & MB_ICONSTOP, static_cast<uint32_t>(MB_ICONSTOP));
     EXPECT_EQ(Application->ComponentCount(), 0);
