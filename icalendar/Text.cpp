@@ -133,8 +133,16 @@ AnsiString MemoText(const std::string& Bytes) {
 }  // namespace ICalendar
 
 namespace ICalendar {
+namespace {
+int GKorean = -1;  // not yet decided: follow the locale
+}
+
+void UseKoreanReasons(bool Korean) {
+    GKorean = Korean;
+}
+
 const char* Say(const char* Korean, const char* English) {
-    static const bool K = KoreanLocale();
-    return K ? Korean : English;
+    if (GKorean < 0) GKorean = KoreanLocale();
+    return GKorean ? Korean : English;
 }
 }  // namespace ICalendar
