@@ -379,7 +379,8 @@ class TParser {
             icalcomponent_kind K = icalcomponent_isa(C);
             if (K == ICAL_VTIMEZONE_COMPONENT) continue;
             if (K != ICAL_VEVENT_COMPONENT) {
-                Skip(C, Say("일정(VEVENT)이 아닌 항목입니다: ", "not an event: ") + AnsiString(icalcomponent_kind_to_string(K)));
+                const char* Name = icalcomponent_kind_to_string(K);
+                Skip(C, Say("일정(VEVENT)이 아닌 항목입니다: ", "not an event: ") + AnsiString(Name ? Name : "?"));
                 continue;
             }
             TEventInfo Info = InfoOf(C);

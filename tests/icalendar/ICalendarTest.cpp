@@ -324,6 +324,7 @@ TEST_F(ICalendarTest, BadInputNeverCrashesAndNeverHalfWrites) {
         {"no VERSION", "BEGIN:VCALENDAR\r\n" + Good + "END:VCALENDAR\r\n", false, 1},
         {"broken folding", Cal("BEGIN:VEVENT\nUID:b\nDTSTART:20240802T100000\nSUMMARY:broken\nfold\nEND:VEVENT\n"),
          false, 1},
+        {"unknown component", Cal("BEGIN:EVVENT\nUID:q\nEND:EVVENT\n" + Good), false, 1},
         {"garbage values", Cal(Event("v", "DTSTART:2024-08-03 10:00\nDTEND:xx\nRRULE:FREQ=NONSENSE\n")), false, 0},
     };
     for (auto& C : Cases) {
