@@ -223,7 +223,7 @@ std::optional<TStoredEntry> TEntryStore::FindByUid(const AnsiString& Uid, const 
 namespace {
 AnsiString Joined(const std::vector<AnsiString>& Parts) {
     AnsiString Out;
-    for (auto& P : Parts) Out += (Out.empty() ? "" : " ") + P;
+    for (auto& P : Parts) Out += (Out.empty() ? "" : "; ") + P;
     return Out;
 }
 
