@@ -729,6 +729,35 @@ class TParser {
 
 }  // namespace
 
+namespace {
+// The parser reads a long physical line in time that grows with its square, so lines that no
+// conforming writer makes are folded here as RFC 5545 folds them; unfolding gives the same text.
+std::string FoldLongLines(std::string Text) {
+    constexpr size_t Long = 4096, Width = 74;
+    size_t Start = 0;
+    bool Any = false;
+    for (size_t End; Start < Text.size() && !Any; Start = End + 1) {
+        End = Text.find('\n', Start);
+        if (End == std::string::npos) End = Text.size();
+        Any = End - Start > Long;
+    }
+    if (!Any) return Text;
+    std::string Out;
+    Out.reserve(Text.size() + Text.size() / Width * 3);
+    size_t Column = 0;
+    for (char C : Text) {
+        if (C == '\n') {
+            Column = 0;
+        } else if (C != '\r' && ++Column > Width) {
+            Out += "\r\n ";
+            Column = 2;
+        }
+        Out += C;
+    }
+    return Out;
+}
+}  // namespace
+
 TDayRange DefaultRecurrenceWindow(const TCalDay& Today) {
     TDayRange R;
     R.HasFrom = R.HasTo = true;
@@ -749,6 +778,7 @@ TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, 
     if (Text.find('\n') == std::string::npos)
         for (char& C : Text)
             if (C == '\r') C = '\n';
+    Text = FoldLongLines(std::move(Text));
     auto Upper = UpperCase(Text.substr(0, std::min<size_t>(Text.size(), 1 << 16)));
     if (Upper.find("BEGIN:VCALENDAR") == std::string::npos)
         throw EICalendarError(Say("iCalendar 파일이 아닙니다: BEGIN:VCALENDAR 가 없습니다.",

@@ -360,6 +360,16 @@ TEST_F(ICalendarTest, BadInputNeverCrashesAndNeverHalfWrites) {
         EXPECT_EQ(static_cast<int>(Rows().size()), C.Rows);
     }
 
+    // A line no writer should make (a megabyte, unfolded) is read whole, and quickly.
+    {
+        PrivateDataHome Fresh;
+        Drives::EnsureDriveC();
+        std::string Long(1 << 20, 'a');
+        Import(
+            Cal(Event("long", "DTSTART:20240802T100000\nDTEND:20240802T110000\nDESCRIPTION:" + Long + "\n")));
+        EXPECT_EQ(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/20248210.txt"), Long);
+    }
+
     // A very large file that is not a calendar is refused without being parsed.
     std::string Big(100u << 20, 'A');
     EXPECT_THROW(ParseCalendar(Big, {}, "Asia/Seoul"), EICalendarError);
