@@ -773,16 +773,17 @@ TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, 
     if (Input.find('\0') != std::string::npos)
         throw EICalendarError(Say("iCalendar 파일이 아닙니다: 이진 데이터가 들어 있습니다.",
                                   "not an iCalendar file: it holds binary data"));
+    // What is not a calendar is refused before anything reads the whole of it.
+    if (UpperCase(Input.substr(0, std::min<size_t>(Input.size(), 1 << 16))).find("BEGIN:VCALENDAR") ==
+        std::string::npos)
+        throw EICalendarError(Say("iCalendar 파일이 아닙니다: BEGIN:VCALENDAR 가 없습니다.",
+                                  "not an iCalendar file: no BEGIN:VCALENDAR"));
     std::string Text = Input;
     // A file with bare CR line ends is still read line by line.
     if (Text.find('\n') == std::string::npos)
         for (char& C : Text)
             if (C == '\r') C = '\n';
     Text = FoldLongLines(std::move(Text));
-    auto Upper = UpperCase(Text.substr(0, std::min<size_t>(Text.size(), 1 << 16)));
-    if (Upper.find("BEGIN:VCALENDAR") == std::string::npos)
-        throw EICalendarError(Say("iCalendar 파일이 아닙니다: BEGIN:VCALENDAR 가 없습니다.",
-                                  "not an iCalendar file: no BEGIN:VCALENDAR"));
     TComponentPtr Root(icalparser_parse_string(Text.c_str()));
     if (!Root)
         throw EICalendarError(
