@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "icalendar/EntryStore.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/rtl/Dates.h"
@@ -18,9 +19,9 @@ using namespace ICalendar;
 
 namespace {
 
+int GRows = 10000;
 int Count() {
-    const char* N = std::getenv("AGENDIX_BENCH_ENTRIES");
-    return N ? std::atoi(N) : 100000;
+    return GRows;
 }
 
 std::string NewFolder() {
@@ -135,11 +136,22 @@ void LibicalParse(benchmark::State& State) {
     }
 }
 
+void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&),
+              int Repetitions) {
+    for (auto [Side, Fn] : {std::pair{"agendix", Agendix}, std::pair{"baseline", Baseline}})
+        benchmark::RegisterBenchmark((std::string(Work) + "/" + Side).c_str(), Fn)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(Repetitions)
+            ->ReportAggregatesOnly(true);
+}
+
 }  // namespace
 
-BENCHMARK(LibicalSerialise)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(Export)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(LibicalParse)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(ImportUnchanged)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(ImportNew)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    GRows = Bench::Rows(argc, argv);
+    Register("iCalendar export", Export, LibicalSerialise, 3);
+    Register("iCalendar import, same file again", ImportUnchanged, LibicalParse, 3);
+    Register("iCalendar import, empty folder", ImportNew, LibicalParse, 2);
+    Bench::RunAndReport(argc, argv, GRows, true);
+}
