@@ -127,14 +127,26 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
                             std::min(Y + Face.CellHeight, C.Bottom));
         FillPixels(Extent, ColorToPixel(FBrush->Color()));
     }
-    QImage Image(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(),
-                 FSurface->Width() * 4, QImage::Format_ARGB32_Premultiplied);
-    QPainter P(&Image);
-    P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
-    P.setFont(Face.Font);
     const TColor RGBColor = ColorToRGB(FFont->Color());
-    P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
-    P.drawText(QPoint(X, Y + Face.CellAscent), S);
+    auto Draw = [&](uchar* Bits, int W, int H, double Scale) {
+        QImage Image(Bits, W, H, W * 4, QImage::Format_ARGB32_Premultiplied);
+        QPainter P(&Image);
+        P.scale(Scale, Scale);
+        P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
+        P.setFont(Face.Font);
+        P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
+        P.drawText(QPoint(X, Y + Face.CellAscent), S);
+    };
+    // The device copy first follows what was drawn before (an opaque background), then gets the
+    // text drawn at its own resolution rather than as blocks.
+    if (FSurface->HasDevice()) {
+        if (FHasDamage) FSurface->SyncDevice(FDamage);
+        FHasDamage = false;
+        Draw(reinterpret_cast<uchar*>(FSurface->DeviceBits()), FSurface->DeviceWidth(),
+             FSurface->DeviceHeight(), FSurface->DeviceScale());
+    }
+    Draw(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(), 1.0);
+    FSurface->AcceptDevice(C);
 }
 
 void TCanvas::TextOut(int X, int Y, const AnsiString& Text) {
