@@ -63,6 +63,7 @@ class TCalDavClient {
     std::string HrefFor(const std::string& Uid) const;
     // The path part of an href, decoded, for comparing hrefs.
     std::string PathOf(const std::string& Href) const;
+    const std::string& Url() const { return FAccount.Url; }
     long RequestCount() const { return FHttp.RequestCount(); }
     THttpSession& Http() { return FHttp; }
 

@@ -23,3 +23,6 @@ class ECalDavError : public Exception {
     TKind FKind;
     long FStatus;
 };
+
+// What went wrong, for the user: a sentence by kind (Korean when Korean is true), then the cause.
+AnsiString CalDavErrorText(const ECalDavError& E, bool Korean);

@@ -1,0 +1,69 @@
+#!/usr/bin/python3
+"""A counting reverse proxy in front of the test's CalDAV server.
+
+proxy.py UPSTREAM DIR [--die-after N]
+Writes its port to DIR/port, forwards every request to UPSTREAM, and after each one writes the
+count of requests by method to DIR/stats as JSON. With --die-after N it drops every connection
+after N requests without an answer, the way a server that goes down mid-run looks to its
+clients, until the file DIR/up appears."""
+import http.client
+import http.server
+import json
+import os
+import socketserver
+import sys
+import threading
+import urllib.parse
+
+upstream = urllib.parse.urlsplit(sys.argv[1])
+folder = sys.argv[2]
+stats_path = os.path.join(folder, "stats")
+die_after = int(sys.argv[4]) if len(sys.argv) > 4 and sys.argv[3] == "--die-after" else None
+counts = {}
+lock = threading.Lock()
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def forward(self):
+        with lock:
+            total = sum(counts.values())
+            if die_after is not None and total >= die_after and not os.path.exists(os.path.join(folder, "up")):
+                self.close_connection = True
+                return
+            counts[self.command] = counts.get(self.command, 0) + 1
+            tmp = stats_path + ".tmp"
+            with open(tmp, "w") as f:
+                json.dump(counts, f)
+            os.replace(tmp, stats_path)
+        body = self.rfile.read(int(self.headers.get("Content-Length", 0) or 0))
+        conn = http.client.HTTPConnection(upstream.hostname, upstream.port, timeout=60)
+        headers = {k: v for k, v in self.headers.items() if k.lower() not in ("host", "connection")}
+        conn.request(self.command, self.path, body=body, headers=headers)
+        reply = conn.getresponse()
+        data = reply.read()
+        self.send_response(reply.status, reply.reason)
+        for k, v in reply.getheaders():
+            if k.lower() not in ("connection", "transfer-encoding", "content-length"):
+                self.send_header(k, v)
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.write(data)
+        conn.close()
+
+    do_GET = do_PUT = do_DELETE = do_PROPFIND = do_REPORT = do_MKCALENDAR = do_OPTIONS = forward
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+
+
+server = Server(("127.0.0.1", 0), Handler)
+with open(os.path.join(folder, "port.tmp"), "w") as f:
+    f.write("%d\n" % server.server_address[1])
+os.replace(os.path.join(folder, "port.tmp"), os.path.join(folder, "port"))
+server.serve_forever()
