@@ -1,0 +1,406 @@
+#include "icalendar/EntryStore.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "icalendar/Text.h"
+#include "platform/rtl/AtomicFile.h"
+#include "platform/rtl/Files.h"
+#include "store/DBTables.h"
+#include "store/Schedule.h"
+
+namespace ICalendar {
+
+namespace {
+
+const char* const Fields[] = {"Year", "Month", "Day", "Time", "StartTime", "EndTime", "TiTle", "MemoFile"};
+const int Widths[] = {4, 2, 2, 2, 2, 2, 50, 14};
+
+std::string Q(const AnsiString& Name) {
+    std::string Out = "\"";
+    for (char C : Name) Out += C == '"' ? std::string("\"\"") : std::string(1, C);
+    return Out + "\"";
+}
+
+const std::string& Now() {
+    static const std::string S = "strftime('%Y%m%dT%H%M%SZ','now')";
+    return S;
+}
+
+std::vector<const AnsiString*> RowTexts(const TEntry& E) {
+    return {&E.Year, &E.Month, &E.Day, &E.Time, &E.StartTime, &E.EndTime, &E.TiTle, &E.MemoFile};
+}
+
+bool SameRow(const TEntry& A, const TEntry& B) {
+    return std::tie(A.Year, A.Month, A.Day, A.Time, A.StartTime, A.EndTime, A.TiTle, A.MemoFile) ==
+           std::tie(B.Year, B.Month, B.Day, B.Time, B.StartTime, B.EndTime, B.TiTle, B.MemoFile);
+}
+
+AnsiString SlotKey(const TEntry& E) {
+    return E.Year + "|" + E.Month + "|" + E.Day + "|" + E.Time;
+}
+
+AnsiString MemoPath(const AnsiString& Name) {
+    return AnsiString(Schedule::MemoDirectory) + Name;
+}
+
+// The memo file's bytes; empty when the name is not a plain file name or there is no file.
+std::string ReadMemoBytes(const AnsiString& Name, bool* Exists = nullptr) {
+    if (Exists) *Exists = false;
+    if (Name.empty() || !Schedule::IsPlainMemoName(Name)) return {};
+    try {
+        std::string B = ReadFileBytes(MemoPath(Name));
+        if (Exists) *Exists = true;
+        return B;
+    } catch (const EStreamError&) {
+        return {};
+    }
+}
+
+AnsiString DecodeMemo(const std::string& Bytes) {
+    try {
+        return MemoText(Bytes);
+    } catch (const EConvertError&) {
+        return ValidUtf8(Bytes);
+    }
+}
+
+bool InRange(const TDayRange& R, const TEntry& E) {
+    return R.Contains({StrToIntDef(E.Year, 0), StrToIntDef(E.Month, 0), StrToIntDef(E.Day, 0)});
+}
+
+}  // namespace
+
+using TParamList = std::vector<std::pair<const char*, AnsiString>>;
+
+struct TEntryStore::TState {
+    AnsiString DatabaseName;
+    std::map<std::string, std::unique_ptr<TQuery>> Statements;
+
+    // One data set per statement text, so that a statement run again is only bound and stepped.
+    TQuery& Statement(const std::string& Text, const TParamList& Params) {
+        auto& Q = Statements[Text];
+        if (!Q) {
+            Q = std::make_unique<TQuery>(nullptr);
+            Q->SetDatabaseName(DatabaseName);
+            Q->SQL()->Add(Text);
+        }
+        Q->Close();
+        for (auto& [Name, Value] : Params) Q->ParamByName(Name)->SetAsString(Value);
+        return *Q;
+    }
+    void Run(const std::string& Text, const TParamList& Params = {}) { Statement(Text, Params).ExecSQL(); }
+    TQuery& Open(const std::string& Text, const TParamList& Params = {}) {
+        TQuery& Q = Statement(Text, Params);
+        Q.Open();
+        return Q;
+    }
+    int64_t Number(const std::string& Text, const TParamList& Params = {}) {
+        TQuery& Q = Open(Text, Params);
+        int64_t N = Q.Eof() ? 0 : StrToIntDef(Q.Fields()->Fields(0)->AsString(), 0);
+        Q.Close();
+        return N;
+    }
+    int LastChanges() { return static_cast<int>(Number("SELECT changes()")); }
+    TQuery& Handle() { return Statement("SELECT changes()", {}); }
+
+    // One row of the store as import sees it.
+    struct TRow {
+        int64_t Row = 0;
+        TEntry Entry;  // without memo text
+        TEntryId Id;
+    };
+    std::vector<TRow> LoadRows(const std::string& Where = "", const TParamList& Params = {});
+};
+
+std::vector<TEntryStore::TState::TRow> TEntryStore::TState::LoadRows(const std::string& Where,
+                                                                      const TParamList& Params) {
+    std::string Text = "SELECT d.rowid";
+    for (auto* Fd : Fields) Text += ", d." + Q(Fd);
+    Text += ", u.Uid, u.Occurrence, u.Created, u.LastModified FROM " + Q(Schedule::TableName) + " d LEFT JOIN " +
+            Q(UidTableName) + " u ON u.Entry = d.rowid" + Where;
+    TQuery& R = Open(Text, Params);
+    std::vector<TRow> Rows;
+    Rows.reserve(R.RecordCount());
+    TFields* Fs = R.Fields();
+    for (R.First(); !R.Eof(); R.Next()) {
+        TRow Row;
+        Row.Row = StrToIntDef(Fs->Fields(0)->AsString(), 0);
+        auto Texts = RowTexts(Row.Entry);
+        for (int I = 0; I < 8; ++I) *const_cast<AnsiString*>(Texts[I]) = Fs->Fields(I + 1)->AsString();
+        Row.Id.Row = Row.Row;
+        Row.Id.Uid = Fs->Fields(9)->AsString();
+        Row.Id.Occurrence = Fs->Fields(10)->AsString();
+        Row.Id.Created = Fs->Fields(11)->AsString();
+        Row.Id.LastModified = Fs->Fields(12)->AsString();
+        Rows.push_back(std::move(Row));
+    }
+    R.Close();
+    return Rows;
+}
+
+TEntryStore::TEntryStore(const AnsiString& DatabaseName) : F(std::make_unique<TState>()) {
+    F->DatabaseName = DatabaseName;
+    // The schedule table as the program creates it, so that the tool works on an empty folder.
+    TTable Table(nullptr);
+    Table.SetDatabaseName(DatabaseName);
+    Table.SetTableName(Schedule::TableName);
+    for (int I = 0; I < 8; ++I) Table.FieldDefs()->AddFieldDef(Fields[I], ftString, Widths[I]);
+    Table.CreateTable();
+
+    std::string D = Q(Schedule::TableName), U = Q(UidTableName), Name = UidTableName;
+    std::string Master = "SELECT count(*) FROM sqlite_master WHERE type = :T AND name = :N";
+    bool Installed = F->Number(Master, {{"T", "table"}, {"N", Name}}) > 0 &&
+                     F->Number(Master, {{"T", "trigger"}, {"N", Name + "_delete"}}) > 0;
+    if (!Installed) {
+        TTransaction T(F->Handle());
+        F->Run("CREATE TABLE IF NOT EXISTS " + U +
+               " (Entry INTEGER PRIMARY KEY, Uid TEXT NOT NULL, Occurrence TEXT NOT NULL DEFAULT '',"
+               " Created TEXT NOT NULL, LastModified TEXT NOT NULL)");
+        F->Run("CREATE INDEX IF NOT EXISTS " + Q(Name + "_Uid") + " ON " + U + " (Uid, Occurrence)");
+        F->Run("CREATE INDEX IF NOT EXISTS " + Q(Schedule::TableName + std::string("_Year_Month_Day")) + " ON " + D +
+               " (\"Year\", \"Month\", \"Day\")");
+        F->Run("CREATE TRIGGER IF NOT EXISTS " + Q(Name + "_insert") + " AFTER INSERT ON " + D +
+               " BEGIN INSERT OR REPLACE INTO " + U +
+               " (Entry, Uid, Occurrence, Created, LastModified) VALUES (NEW.rowid,"
+               " lower(hex(randomblob(16))) || '@agendix', '', " +
+               Now() + ", " + Now() + "); END");
+        F->Run("CREATE TRIGGER IF NOT EXISTS " + Q(Name + "_update") + " AFTER UPDATE ON " + D + " BEGIN UPDATE " +
+               U + " SET LastModified = " + Now() + " WHERE Entry = NEW.rowid; END");
+        F->Run("CREATE TRIGGER IF NOT EXISTS " + Q(Name + "_delete") + " AFTER DELETE ON " + D +
+               " BEGIN DELETE FROM " + U + " WHERE Entry = OLD.rowid; END");
+        T.Commit();
+    }
+    // Rows stored before the triggers existed get their UID now.
+    std::string Orphans = " FROM " + D + " WHERE rowid NOT IN (SELECT Entry FROM " + U + ")";
+    if (F->Number("SELECT count(*)" + Orphans) > 0) {
+        TTransaction T(F->Handle());
+        F->Run("INSERT INTO " + U + " (Entry, Uid, Occurrence, Created, LastModified) SELECT rowid,"
+               " lower(hex(randomblob(16))) || '@agendix', '', " + Now() + ", " + Now() + Orphans);
+        T.Commit();
+    }
+}
+
+TEntryStore::~TEntryStore() = default;
+
+std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range) {
+    std::vector<TStoredEntry> Out;
+    for (auto& R : F->LoadRows())
+        if (InRange(Range, R.Entry)) Out.push_back({std::move(R.Entry), std::move(R.Id)});
+    auto Key = [](const TStoredEntry& S) {
+        const TEntry& E = S.Entry;
+        return std::make_tuple(StrToIntDef(E.Year, 0), StrToIntDef(E.Month, 0), StrToIntDef(E.Day, 0), E.Time,
+                               S.Id.Row);
+    };
+    std::sort(Out.begin(), Out.end(), [&](const TStoredEntry& A, const TStoredEntry& B) { return Key(A) < Key(B); });
+    for (auto& S : Out) S.Entry.Memo = DecodeMemo(ReadMemoBytes(S.Entry.MemoFile));
+    return Out;
+}
+
+std::optional<TStoredEntry> TEntryStore::FindByUid(const AnsiString& Uid, const AnsiString& Occurrence) {
+    auto Rows = F->LoadRows(" WHERE u.Uid = :U AND u.Occurrence = :O ORDER BY d.rowid", {{"U", Uid}, {"O", Occurrence}});
+    if (Rows.empty()) return std::nullopt;
+    TStoredEntry S{std::move(Rows[0].Entry), std::move(Rows[0].Id)};
+    S.Entry.Memo = DecodeMemo(ReadMemoBytes(S.Entry.MemoFile));
+    return S;
+}
+
+
+namespace {
+AnsiString Joined(const std::vector<AnsiString>& Parts) {
+    AnsiString Out;
+    for (auto& P : Parts) Out += (Out.empty() ? "" : " ") + P;
+    return Out;
+}
+
+// Every field as "Name = :Prefix<i>"-style lists for the conditional statements.
+std::string Assignments() {
+    std::string S;
+    for (int I = 0; I < 8; ++I) S += std::string(I ? ", " : "") + Q(Fields[I]) + " = :N" + std::to_string(I);
+    return S;
+}
+std::string AsRead() {
+    std::string S;
+    for (int I = 0; I < 8; ++I) S += " AND " + Q(Fields[I]) + " IS :O" + std::to_string(I);
+    return S;
+}
+std::string SlotTaken(const std::string& Table) {
+    return "EXISTS (SELECT 1 FROM " + Table + " WHERE \"Year\" = :N0 AND \"Month\" = :N1 AND \"Day\" = :N2 AND" +
+           " \"Time\" = :N3";
+}
+void AddTexts(TParamList& P, const char* const Names[], const TEntry& E) {
+    auto T = RowTexts(E);
+    for (int I = 0; I < 8; ++I) P.emplace_back(Names[I], *T[I]);
+}
+const char* const NewNames[] = {"N0", "N1", "N2", "N3", "N4", "N5", "N6", "N7"};
+const char* const OldNames[] = {"O0", "O1", "O2", "O3", "O4", "O5", "O6", "O7"};
+}  // namespace
+
+TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
+                                 const std::function<void(size_t, size_t)>& Progress) {
+    TImportReport Rep;
+    Rep.Skipped = Parsed.Skipped;
+    auto Rows = F->LoadRows();
+    std::map<AnsiString, size_t> BySlot;
+    std::map<std::pair<AnsiString, AnsiString>, size_t> ByUid;
+    for (size_t I = 0; I < Rows.size(); ++I) {
+        BySlot.emplace(SlotKey(Rows[I].Entry), I);
+        ByUid.emplace(std::make_pair(Rows[I].Id.Uid, Rows[I].Id.Occurrence), I);
+    }
+
+    struct TPlan {
+        const TIncoming* In;
+        int64_t Row = 0;  // 0: a new row
+        TEntry Old;       // the row as read, for the conditional write
+        std::string Bytes;
+    };
+    std::vector<TPlan> Plans;
+    std::set<std::pair<AnsiString, AnsiString>> Seen;
+    size_t Total = Parsed.Events.size(), Done = 0;
+    auto Tick = [&] {
+        if (Progress && (++Done % 256 == 0)) Progress(Done, Total * 2);
+    };
+    for (const TIncoming& In : Parsed.Events) {
+        Tick();
+        TEventNote Note{In.Uid, In.StartText, In.Summary, ""};
+        auto Key = std::make_pair(In.Uid, In.Occurrence);
+        if (!Seen.insert(Key).second) {
+            Note.Reason = Say("파일에 같은 일정(UID)이 두 번 있습니다.", "the file holds this event twice");
+            Rep.Skipped.push_back(Note);
+            continue;
+        }
+        AnsiString Slot = SlotKey(In.Entry);
+        auto Known = ByUid.find(Key);
+        auto Occupant = BySlot.find(Slot);
+        if (Occupant != BySlot.end() && (Known == ByUid.end() || Occupant->second != Known->second)) {
+            Note.Reason = Say("그 시간에 다른 일정이 있습니다: ", "the slot holds another entry: ") +
+                          Rows[Occupant->second].Entry.TiTle;
+            Rep.Skipped.push_back(Note);
+            continue;
+        }
+        TPlan P{&In, 0, {}, {}};
+        try {
+            P.Bytes = MemoBytes(In.Entry.Memo);
+        } catch (const EConvertError& E) {
+            Note.Reason = E.Message();
+            Rep.Skipped.push_back(Note);
+            continue;
+        }
+        if (Known != ByUid.end()) {
+            auto& Row = Rows[Known->second];
+            bool Exists = false;
+            if (SameRow(Row.Entry, In.Entry) && ReadMemoBytes(Row.Entry.MemoFile, &Exists) == P.Bytes && Exists) {
+                ++Rep.Unchanged;
+            } else {
+                P.Row = Row.Row;
+                P.Old = Row.Entry;
+                BySlot.erase(SlotKey(Row.Entry));
+                BySlot[Slot] = Known->second;
+                Row.Entry = In.Entry;
+                Plans.push_back(std::move(P));
+                ++Rep.Updated;
+            }
+        } else {
+            Rows.push_back({0, In.Entry, {0, In.Uid, In.Occurrence, {}, {}}});
+            BySlot[Slot] = Rows.size() - 1;
+            ByUid[Key] = Rows.size() - 1;
+            Plans.push_back(std::move(P));
+            ++Rep.Imported;
+        }
+        if (!In.Adjustments.empty()) {
+            Note.Reason = Joined(In.Adjustments);
+            Rep.Adjusted.push_back(Note);
+        }
+    }
+    if (DryRun || Plans.empty()) return Rep;
+
+    // Memo files are staged first, the rows written in one transaction; memo files go in place
+    // before the commit and are put back when it fails, so that row and memo change together.
+    std::string D = Q(Schedule::TableName), U = Q(UidTableName);
+    std::string Insert = "INSERT INTO " + D + " (";
+    for (int I = 0; I < 8; ++I) Insert += std::string(I ? ", " : "") + Q(Fields[I]);
+    Insert += ") SELECT :N0, :N1, :N2, :N3, :N4, :N5, :N6, :N7 WHERE NOT " + SlotTaken(D) + ")";
+    std::string Update = "UPDATE " + D + " SET " + Assignments() + " WHERE rowid = CAST(:R AS INTEGER)" + AsRead() +
+                         " AND NOT " + SlotTaken(D) + " AND rowid <> CAST(:R AS INTEGER))";
+    std::string Name = "UPDATE " + U +
+                       " SET Uid = :U, Occurrence = :O, Created = coalesce(nullif(:C, ''), Created),"
+                       " LastModified = coalesce(nullif(:L, ''), LastModified) WHERE Entry = last_insert_rowid()";
+    std::string Stamp = "UPDATE " + U + " SET LastModified = coalesce(nullif(:L, ''), LastModified)"
+                        " WHERE Entry = CAST(:R AS INTEGER)";
+
+    std::vector<std::unique_ptr<TStagedFile>> Staged;
+    Staged.reserve(Plans.size());
+    for (auto& P : Plans) {
+        Tick();
+        Staged.push_back(std::make_unique<TStagedFile>(MemoPath(P.In->Entry.MemoFile), P.Bytes));
+    }
+    std::vector<TStagedFile*> Installed;
+    {
+        TTransaction T(F->Handle());
+        for (size_t I = 0; I < Plans.size(); ++I) {
+            auto& P = Plans[I];
+            const TIncoming& In = *P.In;
+            TParamList Params;
+            AddTexts(Params, NewNames, In.Entry);
+            if (P.Row == 0) {
+                F->Run(Insert, Params);
+                if (F->LastChanges() == 1) {
+                    F->Run(Name, {{"U", In.Uid}, {"O", In.Occurrence}, {"C", In.Created}, {"L", In.LastModified}});
+                    Staged[I]->Install();
+                    Installed.push_back(Staged[I].get());
+                    continue;
+                }
+                --Rep.Imported;
+            } else {
+                AddTexts(Params, OldNames, P.Old);
+                Params.emplace_back("R", IntToStr(P.Row));
+                F->Run(Update, Params);
+                if (F->LastChanges() == 1) {
+                    F->Run(Stamp, {{"L", In.LastModified}, {"R", IntToStr(P.Row)}});
+                    Staged[I]->Install();
+                    Installed.push_back(Staged[I].get());
+                    continue;
+                }
+                --Rep.Updated;
+            }
+            Rep.Skipped.push_back({In.Uid, In.StartText, In.Summary,
+                                   Say("가져오는 동안 다른 프로그램이 그 일정을 바꿨습니다.",
+                                       "another program changed the entry meanwhile")});
+        }
+        try {
+            T.Commit();
+        } catch (...) {
+            for (auto It = Installed.rbegin(); It != Installed.rend(); ++It) (*It)->Undo();
+            throw;
+        }
+    }
+    for (auto* S : Installed) S->Finish();
+    if (Progress) Progress(Total * 2, Total * 2);
+    return Rep;
+}
+
+TApplyOutcome TEntryStore::ApplyOne(const TIncoming& Event) {
+    TParsedCalendar P;
+    P.Events.push_back(Event);
+    TImportReport R = Apply(P, false);
+    if (R.Imported) return {TApplyResult::Imported, {}};
+    if (R.Updated) return {TApplyResult::Updated, {}};
+    if (R.Unchanged) return {TApplyResult::Unchanged, {}};
+    return {TApplyResult::Skipped, R.Skipped.empty() ? AnsiString() : R.Skipped.front().Reason};
+}
+
+bool TEntryStore::DeleteByUid(const AnsiString& Uid, const AnsiString& Occurrence) {
+    auto Found = FindByUid(Uid, Occurrence);
+    if (!Found) return false;
+    TTransaction T(F->Handle());
+    F->Run("DELETE FROM " + Q(Schedule::TableName) + " WHERE rowid = CAST(:R AS INTEGER) AND rowid IN (SELECT Entry FROM " +
+               Q(UidTableName) + " WHERE Uid = :U AND Occurrence = :O)",
+           {{"R", IntToStr(Found->Id.Row)}, {"U", Uid}, {"O", Occurrence}});
+    bool Deleted = F->LastChanges() == 1;
+    T.Commit();
+    return Deleted;
+}
+
+}  // namespace ICalendar
