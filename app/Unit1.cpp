@@ -3,6 +3,7 @@
 #include "Unit1.form.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "app/UserMessages.h"
 #include "platform/rtl/Files.h"
 
 TForm1* Form1 = nullptr;
@@ -12,9 +13,9 @@ const TClassInfo& TForm1::StaticClassInfo() {
         TClassBuilder<TForm1> B("TForm1", &TForm::StaticClassInfo());
         B.Creatable().InheritAll();
         B.Field("Panel1", &TForm1::Panel1).Field("Pan_CurrDay", &TForm1::Pan_CurrDay);
-#define AGENDIX_ROW_FIELDS(N, HH)                  \
-    B.Field("Label" #N, &TForm1::Label##N);        \
-    B.Field("Lbl_" #HH, &TForm1::Lbl_##HH);        \
+#define AGENDIX_ROW_FIELDS(N, HH)           \
+    B.Field("Label" #N, &TForm1::Label##N); \
+    B.Field("Lbl_" #HH, &TForm1::Lbl_##HH); \
     B.Field("Bevel" #N, &TForm1::Bevel##N);
         AGENDIX_TIMETABLE_ROWS(AGENDIX_ROW_FIELDS)
 #undef AGENDIX_ROW_FIELDS
@@ -36,10 +37,16 @@ const TClassInfo& TForm1::StaticClassInfo() {
     return Info;
 }
 
-TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) { SetFormResource(kUnit1_form); }
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+    SetFormResource(kUnit1_form);
+    // Whatever fails in a handler reaches the user as one Korean message.
+    Application->OnException = [](TObject*, const Exception& E) { ShowUserMessage(E); };
+}
 
 namespace {
-AnsiString DayCaption(const AnsiString& Month, const AnsiString& Day) { return Month + " 월 " + Day + " 일 일정"; }
+AnsiString DayCaption(const AnsiString& Month, const AnsiString& Day) {
+    return Month + " 월 " + Day + " 일 일정";
+}
 
 AnsiString MonthCaption(TCCalendar* Cal) {
     return IntToStr(Cal->GetDateElement(1)) + " 년 " + IntToStr(Cal->GetDateElement(2)) + " 월";
@@ -47,7 +54,7 @@ AnsiString MonthCaption(TCCalendar* Cal) {
 }  // namespace
 
 TLabel* TForm1::EntryLabel(int K) const {
-    static TLabel* TForm1::* const Rows[16] = {
+    static TLabel* TForm1::*const Rows[16] = {
 #define AGENDIX_ROW_LABEL(N, HH) &TForm1::Lbl_##HH,
         AGENDIX_TIMETABLE_ROWS(AGENDIX_ROW_LABEL)
 #undef AGENDIX_ROW_LABEL
@@ -136,21 +143,34 @@ void TForm1::DisPlayData(TObject* Sender) {
     if (!Row) return;
     int Tag = Row->Tag();
     if (Tag >= 0 && Tag <= 30 && Tag % 2 == 0) Str_CurrTime = Format("%02d", 6 + Tag / 2);
-    if (Row->Caption() == FreeSlotText) {
+    // A row is taken when it shows a title or when the day's rows hold its hour: an entry titled
+    // with one blank looks free but keeps its memo.
+    TTable* Table1 = DataModule3->Table1;
+    auto HoldsSlot = [&] {
+        for (Table1->First(); !Table1->Eof(); Table1->Next())
+            if (Table1->FieldByName("Time")->AsString() == Str_CurrTime) return true;
+        return false;
+    };
+    if (Row->Caption() == FreeSlotText && !HoldsSlot()) {
         Form2->Edt_Title->Clear();
         Form2->Memo1->Clear();
         Form2->Cbo_Start->SetItemIndex(Tag);
         Form2->Cbo_End->SetItemIndex(Tag + 2);
     } else {
-        TTable* Table1 = DataModule3->Table1;
         Table1->First();
         while (!Table1->Eof() && Table1->FieldByName("Time")->AsString() != Str_CurrTime) Table1->Next();
         Form2->Edt_Title->SetText(Table1->FieldByName("Title")->AsString());
         // Memo files lie in a temporary folder whose files get cleaned away: a missing one opens
         // the entry with an empty memo, so it can still be changed or deleted. A file that is
         // there but cannot be read still stops the dialog, so no save can overwrite it.
-        AnsiString Memo = AnsiString(MemoDirectory) + Table1->FieldByName("MemoFile")->AsString();
-        if (FileExists(Memo))
+        AnsiString Name = Table1->FieldByName("MemoFile")->AsString();
+        if (!Name.empty() && !Schedule::IsPlainMemoName(Name))
+            throw Exception(
+                "이 일정의 메모 파일 이름이 올바르지 않아 열 수 없습니다. 아무것도 읽거나 바꾸지 "
+                "않았습니다.\n" +
+                Name);
+        AnsiString Memo = AnsiString(MemoDirectory) + Name;
+        if (!Name.empty() && FileExists(Memo))
             Form2->Memo1->Lines()->LoadFromFile(Memo);
         else
             Form2->Memo1->Clear();

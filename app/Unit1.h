@@ -5,6 +5,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "store/Schedule.h"
 
 // The sixteen hourly rows of the day timetable: row number, two-digit hour.
 #define AGENDIX_TIMETABLE_ROWS(X)                                                                        \
@@ -58,4 +59,4 @@ extern TForm1* Form1;
 // The text of a free timetable row.
 inline constexpr const char* FreeSlotText = " ";
 // Every memo file lies in this directory; the entry dialog writes them, the main window reads them.
-inline constexpr const char* MemoDirectory = "c:\\Temp\\";
+inline constexpr const char* MemoDirectory = Schedule::MemoDirectory;

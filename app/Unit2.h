@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "store/Schedule.h"
 
 // The modal dialog that edits, saves and deletes the entry of one hourly slot.
 class TForm2 : public TForm {
@@ -28,4 +29,4 @@ class TForm2 : public TForm {
 
 extern TForm2* Form2;
 
-inline constexpr int TitleWidth = 50;
+inline constexpr int TitleWidth = Schedule::TitleWidth;

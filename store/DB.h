@@ -43,7 +43,24 @@ using TDataSetNotifyEvent = std::function<void(TDataSet* DataSet)>;
 using TFilterRecordEvent = std::function<void(TDataSet* DataSet, bool& Accept)>;
 using TDataChangeEvent = std::function<void(TObject* Sender, TField* Field)>;
 
-const std::vector<AnsiString>& FieldTypeNames();  // ftUnknown, ftString, ... as form descriptions spell them
+const std::vector<AnsiString>& FieldTypeNames();
+
+// Why the engine refused a statement. The message stays technical; code that talks to users
+// looks at the kind.
+enum class TDbFailure : uint8_t { Other, Busy, ReadOnly, Constraint, Corrupt, DiskFull, IO };
+
+class EEngineError : public EDatabaseError {
+  public:
+    EEngineError(AnsiString Msg, TDbFailure Kind) : EDatabaseError(std::move(Msg)), FKind(Kind) {}
+    TDbFailure Kind() const { return FKind; }
+
+  private:
+    TDbFailure FKind;
+};
+
+// An edit or delete found its row no longer as it was read: another writer changed or deleted
+// it (its row id may even belong to another row by now). Nothing was written.
+AGENDIX_EXCEPTION(ERecordChanged, EDatabaseError)  // ftUnknown, ftString, ... as form descriptions spell them
 
 // One column of a data set. Persistent fields are declared in form descriptions as components of
 // the form, attached to their data set as its children; default fields are made by the data set.
@@ -260,6 +277,9 @@ class TDataSet : public TComponent {
     TDataSetNotifyEvent OnCalcFields;
     TFilterRecordEvent OnFilterRecord;
 
+    // Field and value pairs that the engine writes or compares.
+    using TValues = std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>;
+
     void Loaded() override;
     void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
 
@@ -268,9 +288,9 @@ class TDataSet : public TComponent {
     virtual std::unique_ptr<TRowSource> OpenRows() = 0;
     virtual int64_t InsertRow(
         const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values);
-    virtual void UpdateRow(
-        int64_t RowId, const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values);
-    virtual void DeleteRow(int64_t RowId);
+    // Edits and deletes get the row as it was read, so the engine can refuse one that changed.
+    virtual void UpdateRow(int64_t RowId, const TValues& Original, const TValues& Values);
+    virtual void DeleteRow(int64_t RowId, const TValues& Original);
     // The data fields the engine must deliver: the persistent data fields, or none when the data
     // set makes default fields from the engine's columns.
     bool HasPersistentFields() const;
@@ -299,7 +319,8 @@ class TDataSet : public TComponent {
     void BeginEdit(TDataSetState NewState, int InsertAt);
     void SetState(TDataSetState Value);
     void DataEvent(TDataEvent Event, TField* Field = nullptr, int Info = 0);
-    std::vector<std::pair<const TField*, const std::optional<AnsiString>*>> ModifiedValues() const;
+    TValues ModifiedValues() const;
+    TValues DataValues(const TRecord& Rec) const;
 
     std::unique_ptr<TFields> FFields;
     std::vector<int> FColumnOfField;  // engine column of each field, -1 for calculated fields

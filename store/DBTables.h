@@ -18,14 +18,38 @@ class TDBDataSet : public TDataSet {
 
     const AnsiString& DatabaseName() const { return FDatabaseName; }
     void SetDatabaseName(const AnsiString& Value);
+    // True when the file could only be opened for reading: rows can be viewed, every write fails
+    // with a read-only EEngineError.
+    bool ReadOnlyDatabase();
 
   protected:
     TSqliteDatabase& Database();  // connects on first use; EDatabaseError naming the file
     std::shared_ptr<TSqliteDatabase> FDatabase;
 
   private:
+    friend class TTransaction;
+    friend std::shared_ptr<TSqliteDatabase> ConnectionOf(TDBDataSet& DataSet);
     AnsiString FDatabaseName;
 };
+
+// One transaction on a data set's database, shared by every data set of the process on that
+// database. The write lock is taken at once (waiting up to the busy timeout), so what is read
+// inside it stays true until Commit. Destroyed without Commit, it rolls back.
+class TTransaction {
+  public:
+    explicit TTransaction(TDBDataSet& DataSet);
+    ~TTransaction();
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+    void Commit();
+
+  private:
+    std::shared_ptr<TSqliteDatabase> FDb;
+    bool FOpen = false;
+};
+
+// How long a statement waits for another process's lock before it fails (5 s unless set).
+void SetBusyTimeout(int Milliseconds);
 
 // Equality conditions that an owner promises about its OnFilterRecord: every row the handler
 // accepts has exactly these texts in these fields.
@@ -58,10 +82,9 @@ class TTable : public TDBDataSet {
     std::unique_ptr<TRowSource> OpenRows() override;
     int64_t InsertRow(
         const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
-    void UpdateRow(
-        int64_t RowId,
-        const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) override;
-    void DeleteRow(int64_t RowId) override;
+    // Both write only while the row still holds every value that was read.
+    void UpdateRow(int64_t RowId, const TValues& Original, const TValues& Values) override;
+    void DeleteRow(int64_t RowId, const TValues& Original) override;
 
   private:
     TCollection* FieldDefsItems() const { return FFieldDefs.get(); }

@@ -389,8 +389,15 @@ void TDataSet::Append() {
     BeginEdit(dsInsert, static_cast<int>(FRecords.size()));
 }
 
-std::vector<std::pair<const TField*, const std::optional<AnsiString>*>> TDataSet::ModifiedValues() const {
-    std::vector<std::pair<const TField*, const std::optional<AnsiString>*>> Values;
+TDataSet::TValues TDataSet::DataValues(const TRecord& Rec) const {
+    TValues Values;
+    for (size_t I = 0; I < FFields->FList.size(); ++I)
+        if (FColumnOfField[I] >= 0) Values.emplace_back(FFields->FList[I], &Rec.Values[I]);
+    return Values;
+}
+
+TDataSet::TValues TDataSet::ModifiedValues() const {
+    TValues Values;
     for (size_t I = 0; I < FFields->FList.size(); ++I)
         if (FEditModified[I] && FColumnOfField[I] >= 0)
             Values.emplace_back(FFields->FList[I], &FEditRecord.Values[I]);
@@ -402,7 +409,7 @@ void TDataSet::Post() {
     if (FState != dsEdit && FState != dsInsert) return;
     auto Values = ModifiedValues();
     if (FState == dsEdit) {
-        if (!Values.empty()) UpdateRow(FEditRecord.RowId, Values);
+        if (!Values.empty()) UpdateRow(FEditRecord.RowId, DataValues(FRecords[FCursor]), Values);
         FRecords[FCursor] = std::move(FEditRecord);
     } else {
         FEditRecord.RowId = InsertRow(Values);
@@ -433,7 +440,7 @@ void TDataSet::Delete() {
     }
     if (FRecords.empty()) Error("Cannot perform this operation on an empty dataset");
     if (!CanModify()) Error("Cannot modify a read-only dataset");
-    DeleteRow(FRecords[FCursor].RowId);
+    DeleteRow(FRecords[FCursor].RowId, DataValues(FRecords[FCursor]));
     FRecords.erase(FRecords.begin() + FCursor);
     if (FCursor >= static_cast<int>(FRecords.size()))
         FCursor = std::max(0, static_cast<int>(FRecords.size()) - 1);
@@ -449,12 +456,11 @@ int64_t TDataSet::InsertRow(const std::vector<std::pair<const TField*, const std
     Error("Cannot modify a read-only dataset");
 }
 
-void TDataSet::UpdateRow(int64_t,
-                         const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>&) {
+void TDataSet::UpdateRow(int64_t, const TValues&, const TValues&) {
     Error("Cannot modify a read-only dataset");
 }
 
-void TDataSet::DeleteRow(int64_t) {
+void TDataSet::DeleteRow(int64_t, const TValues&) {
     Error("Cannot modify a read-only dataset");
 }
 

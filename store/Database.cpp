@@ -3,12 +3,42 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 
 #include "platform/rtl/Files.h"
 #include "store/DBTables.h"
 
 namespace {
+int GBusyTimeout = 5000;
+
+TDbFailure FailureOf(int Code) {
+    switch (Code & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return TDbFailure::Busy;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+            return TDbFailure::ReadOnly;
+        case SQLITE_CONSTRAINT:
+        case SQLITE_MISMATCH:
+            return TDbFailure::Constraint;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return TDbFailure::Corrupt;
+        case SQLITE_FULL:
+            return TDbFailure::DiskFull;
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+            return TDbFailure::IO;
+        default:
+            return TDbFailure::Other;
+    }
+}
+
 std::map<std::string, std::weak_ptr<TSqliteDatabase>>& Connections() {
     static std::map<std::string, std::weak_ptr<TSqliteDatabase>> Map;
     return Map;
@@ -99,35 +129,67 @@ std::shared_ptr<TSqliteDatabase> TSqliteDatabase::Connect(const AnsiString& Data
 }
 
 TSqliteDatabase::TSqliteDatabase(std::string Path, const AnsiString& DatabaseName) : FPath(std::move(Path)) {
-    int Rc = sqlite3_open_v2(FPath.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (Rc != SQLITE_OK) {
-        AnsiString Msg = FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(Rc);
-        sqlite3_close(FDb);
-        FDb = nullptr;
-        throw EDatabaseError("Cannot open database '" + DatabaseName + "' at " + FPath + ": " + Msg);
-    }
-    sqlite3_extended_result_codes(FDb, 1);
-    sqlite3_busy_timeout(FDb, 5000);
     try {
-        // The first statement reads the file header, so a file that is not a database fails here.
-        // WAL with synchronous FULL: every returned commit is on disk, and a killed process
-        // leaves a consistent file.
-        Exec("PRAGMA journal_mode=WAL");
-        Exec("PRAGMA synchronous=FULL");
-        Exec("SELECT count(*) FROM sqlite_master");
-    } catch (...) {
-        for (auto& [Sql, Stmt] : FIdle) sqlite3_finalize(Stmt);
-        FIdle.clear();
-        sqlite3_close(FDb);
-        FDb = nullptr;
-        throw;
+        OpenFile(DatabaseName, false);
+    } catch (const EEngineError& E) {
+        // A file the user may only read is still shown; immutable, as nobody can write it either.
+        if (E.Kind() != TDbFailure::ReadOnly && E.Kind() != TDbFailure::IO) throw;
+        if (access(FPath.c_str(), F_OK) != 0 || access(FPath.c_str(), R_OK) != 0) throw;
+        OpenFile(DatabaseName, true);
     }
     FileIdentity(FPath, FDevice, FInode);
 }
 
-TSqliteDatabase::~TSqliteDatabase() {
+void TSqliteDatabase::OpenFile(const AnsiString& DatabaseName, bool Immutable) {
+    std::string Uri = "file:";
+    for (unsigned char C : FPath) {
+        bool Plain = std::isalnum(C) || C == '/' || C == '.' || C == '_' || C == '-' || C >= 0x80;
+        char Hex[4];
+        std::snprintf(Hex, sizeof Hex, "%%%02X", C);
+        Uri += Plain ? std::string(1, static_cast<char>(C)) : std::string(Hex);
+    }
+    if (Immutable) Uri += "?immutable=1";
+    int Flags = Immutable ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    int Rc = sqlite3_open_v2(Uri.c_str(), &FDb, Flags | SQLITE_OPEN_URI, nullptr);
+    if (Rc != SQLITE_OK) {
+        AnsiString Msg = FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(Rc);
+        sqlite3_close(FDb);
+        FDb = nullptr;
+        throw EEngineError("Cannot open database '" + DatabaseName + "' at " + FPath + ": " + Msg,
+                           FailureOf(Rc));
+    }
+    sqlite3_extended_result_codes(FDb, 1);
+    sqlite3_busy_timeout(FDb, GBusyTimeout);
+    FReadOnly = Immutable || sqlite3_db_readonly(FDb, "main") == 1;
+    try {
+        // The first statement reads the file header, so a file that is not a database fails here.
+        // WAL with synchronous FULL: every returned commit is on disk, and a killed process
+        // leaves a consistent file.
+        if (!FReadOnly) {
+            Exec("PRAGMA journal_mode=WAL");
+            Exec("PRAGMA synchronous=FULL");
+        }
+        Exec("SELECT count(*) FROM sqlite_master");
+    } catch (...) {
+        CloseHandle();
+        throw;
+    }
+}
+
+void TSqliteDatabase::CloseHandle() {
     for (auto& [Sql, Stmt] : FIdle) sqlite3_finalize(Stmt);
-    if (FDb) sqlite3_close(FDb);
+    FIdle.clear();
+    // The last connection to close folds the write-ahead log back into the database file, so
+    // that file alone holds every entry once the program has ended.
+    if (FDb && !FReadOnly)
+        sqlite3_wal_checkpoint_v2(FDb, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_close(FDb);
+    FDb = nullptr;
+}
+
+TSqliteDatabase::~TSqliteDatabase() {
+    if (FDb && !sqlite3_get_autocommit(FDb)) sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    CloseHandle();
     auto& Map = Connections();
     auto It = Map.find(FPath);
     if (It != Map.end() && It->second.expired()) Map.erase(It);
@@ -139,7 +201,24 @@ bool TSqliteDatabase::SameFile() const {
 }
 
 void TSqliteDatabase::Fail(const AnsiString& What) const {
-    throw EDatabaseError(What + " in database " + FPath + ": " + sqlite3_errmsg(FDb));
+    throw EEngineError(What + " in database " + FPath + ": " + sqlite3_errmsg(FDb),
+                       FailureOf(sqlite3_extended_errcode(FDb)));
+}
+
+void TSqliteDatabase::Begin() {
+    if (!sqlite3_get_autocommit(FDb)) throw EDatabaseError("A transaction is already open on " + FPath);
+    if (FReadOnly)
+        throw EEngineError("Cannot write to database " + FPath + ": the file is read-only",
+                           TDbFailure::ReadOnly);
+    Exec("BEGIN IMMEDIATE");
+}
+
+void TSqliteDatabase::Commit() {
+    Exec("COMMIT");
+}
+
+void TSqliteDatabase::Rollback() {
+    if (!sqlite3_get_autocommit(FDb)) sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void TSqliteDatabase::Exec(const std::string& Sql) {
@@ -325,4 +404,42 @@ class TStatementRows : public TRowSource {
 
 std::unique_ptr<TRowSource> StatementRows(std::unique_ptr<TStatement> Stmt, bool RowIdFirst) {
     return std::make_unique<TStatementRows>(std::move(Stmt), RowIdFirst);
+}
+
+// ---- transactions
+
+void SetBusyTimeout(int Milliseconds) {
+    GBusyTimeout = Milliseconds;
+    for (auto& [Path, Weak] : Connections())
+        if (auto Db = Weak.lock()) sqlite3_busy_timeout(Db->Handle(), Milliseconds);
+}
+
+std::shared_ptr<TSqliteDatabase> ConnectionOf(TDBDataSet& DataSet) {
+    DataSet.Database();
+    return DataSet.FDatabase;
+}
+
+bool TDBDataSet::ReadOnlyDatabase() {
+    return Database().ReadOnly();
+}
+
+TTransaction::TTransaction(TDBDataSet& DataSet) : FDb(ConnectionOf(DataSet)) {
+    FDb->Begin();
+    FOpen = true;
+}
+
+TTransaction::~TTransaction() {
+    if (FOpen) FDb->Rollback();
+}
+
+void TTransaction::Commit() {
+    if (!FOpen) return;
+    try {
+        FDb->Commit();
+    } catch (...) {
+        FDb->Rollback();
+        FOpen = false;
+        throw;
+    }
+    FOpen = false;
 }

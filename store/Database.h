@@ -35,6 +35,7 @@ class TRowSource {
 };
 
 class TSqliteDatabase;
+class TDBDataSet;
 
 // A prepared statement borrowed from the connection's cache; reset and returned on destruction.
 class TStatement {
@@ -91,10 +92,17 @@ class TSqliteDatabase {
     void EnsureIndex(const AnsiString& Table, const std::vector<AnsiString>& Columns);
     int64_t LastInsertRowId() const;
     int Changes() const;
+    bool ReadOnly() const { return FReadOnly; }
+    // BEGIN IMMEDIATE (the write lock now, or EEngineError), COMMIT, ROLLBACK.
+    void Begin();
+    void Commit();
+    void Rollback();
 
   private:
     friend class TStatement;
     TSqliteDatabase(std::string Path, const AnsiString& DatabaseName);
+    void OpenFile(const AnsiString& DatabaseName, bool Immutable);
+    void CloseHandle();
     bool SameFile() const;  // the file on disk is still the one this connection opened
     sqlite3_stmt* Borrow(const std::string& Sql, bool& Cached, bool MayFail = false);
     void Return(const std::string& Sql, sqlite3_stmt* Stmt, bool Cached);
@@ -102,9 +110,12 @@ class TSqliteDatabase {
     std::string FPath;
     sqlite3* FDb = nullptr;
     uint64_t FDevice = 0, FInode = 0;
+    bool FReadOnly = false;
     std::map<std::string, sqlite3_stmt*> FIdle;
     std::set<std::string> FIndexed;
 };
+
+std::shared_ptr<TSqliteDatabase> ConnectionOf(TDBDataSet& DataSet);
 
 // The rows of a statement for a data set; with RowIdFirst, column 0 is the row id and the columns
 // the data set sees start after it.

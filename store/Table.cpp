@@ -128,22 +128,48 @@ int64_t TTable::InsertRow(
     return Db.LastInsertRowId();
 }
 
-void TTable::UpdateRow(
-    int64_t RowId, const std::vector<std::pair<const TField*, const std::optional<AnsiString>*>>& Values) {
+namespace {
+// " AND CAST(col AS TEXT) IS ?n ..." for the row as read: a row another writer changed, or a row
+// id that now belongs to another row, matches no longer. CAST reads a value of any storage class
+// as the text the data set saw.
+std::string SameAsRead(const TDataSet::TValues& Original, int First) {
+    std::string Sql;
+    for (size_t I = 0; I < Original.size(); ++I)
+        Sql += " AND CAST(" + QuoteIdent(Original[I].first->FieldName()) + " AS TEXT) IS ?" +
+               std::to_string(First + I);
+    return Sql;
+}
+
+void BindOriginal(TStatement& S, const TDataSet::TValues& Original, int First) {
+    for (size_t I = 0; I < Original.size(); ++I)
+        S.BindValue(static_cast<int>(First + I), *Original[I].second);
+}
+}  // namespace
+
+void TTable::UpdateRow(int64_t RowId, const TValues& Original, const TValues& Values) {
     TSqliteDatabase& Db = *FDatabase;
     std::string Sql = "UPDATE " + QuoteIdent(FTableName) + " SET ";
     for (size_t I = 0; I < Values.size(); ++I)
         Sql += (I ? ", " : "") + QuoteIdent(Values[I].first->FieldName()) + " = ?" + std::to_string(I + 1);
-    Sql += " WHERE rowid = ?" + std::to_string(Values.size() + 1);
+    int Key = static_cast<int>(Values.size()) + 1;
+    Sql += " WHERE rowid = ?" + std::to_string(Key) + SameAsRead(Original, Key + 1);
     TStatement S(Db, Sql);
     for (size_t I = 0; I < Values.size(); ++I) S.BindValue(static_cast<int>(I + 1), *Values[I].second);
-    S.BindInt(static_cast<int>(Values.size() + 1), RowId);
+    S.BindInt(Key, RowId);
+    BindOriginal(S, Original, Key + 1);
     S.Run();
-    if (Db.Changes() == 0) Error("The row was deleted by another user; nothing was written");
+    if (Db.Changes() == 0)
+        throw ERecordChanged(Name() +
+                             ": the row was changed or deleted by another writer; nothing was written");
 }
 
-void TTable::DeleteRow(int64_t RowId) {
-    TStatement S(*FDatabase, "DELETE FROM " + QuoteIdent(FTableName) + " WHERE rowid = ?1");
+void TTable::DeleteRow(int64_t RowId, const TValues& Original) {
+    TStatement S(*FDatabase,
+                 "DELETE FROM " + QuoteIdent(FTableName) + " WHERE rowid = ?1" + SameAsRead(Original, 2));
     S.BindInt(1, RowId);
+    BindOriginal(S, Original, 2);
     S.Run();
+    if (FDatabase->Changes() == 0)
+        throw ERecordChanged(Name() +
+                             ": the row was changed or deleted by another writer; nothing was deleted");
 }

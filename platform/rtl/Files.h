@@ -61,7 +61,8 @@ int FindFirst(const AnsiString& Path, int Attr, TSearchRec& F);
 int FindNext(TSearchRec& F);
 void FindClose(TSearchRec& F);
 
-// Whole-file I/O on drive or native paths. Writes go to a temporary file that is flushed and
-// renamed over the target, so a failed write never leaves half a file.
+// Whole-file I/O on drive or native paths. Writes go to a temporary file that is synced and
+// renamed over the target, the folder synced after, so a failed write never leaves half a file
+// (AtomicFile.h has the rest).
 std::string ReadFileBytes(const AnsiString& Path);  // EFOpenError naming the path
 void WriteFileAtomic(const AnsiString& Path, const std::string& Bytes);  // EFCreateError

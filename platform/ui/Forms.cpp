@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -322,6 +324,8 @@ int TForm::ShowModal() {
         HandleNeeded();
         FPeer->Widget->setWindowModality(Qt::ApplicationModal);
         Show();
+        // A reused dialog starts where the user starts typing, not on the button pressed last.
+        SelectFirst();
         if (Application->ModalHook) {
             Application->ModalHook(this);
             if (FModalResult == mrNone) FModalResult = mrCancel;
@@ -342,6 +346,28 @@ int TForm::ShowModal() {
     }
     Finish();
     return FModalResult;
+}
+
+void TForm::SelectFirst() {
+    std::function<TWinControl*(TWinControl*)> First = [&](TWinControl* Parent) -> TWinControl* {
+        std::vector<TWinControl*> Chain;
+        for (int I = 0; I < Parent->ControlCount(); ++I)
+            if (auto* W = dynamic_cast<TWinControl*>(Parent->Controls(I)); W && W->CanFocus())
+                Chain.push_back(W);
+        std::stable_sort(Chain.begin(), Chain.end(), [](TWinControl* A, TWinControl* B) {
+            auto Key = [](TWinControl* W) { return W->TabOrder() < 0 ? INT32_MAX : int(W->TabOrder()); };
+            return Key(A) < Key(B);
+        });
+        for (TWinControl* W : Chain) {
+            if (W->TabStop()) return W;
+            if (TWinControl* Inner = First(W)) return Inner;
+        }
+        return nullptr;
+    };
+    TWinControl* Target = First(this);
+    if (!Target) return;
+    Target->SetFocus();
+    if (auto* Line = qobject_cast<QLineEdit*>(Target->Peer()->Widget.data())) Line->end(false);
 }
 
 void TForm::Close() {
@@ -399,6 +425,7 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
 TApplication::~TApplication() {
     Reset();
+    delete FInstanceLock;
 }
 
 void TApplication::Initialize() {
@@ -412,6 +439,8 @@ void TApplication::Initialize(int& Argc, char** Argv) {
     if (!QCoreApplication::instance()) new QApplication(Argc, Argv);
     if (FInitialized) return;
     FInitialized = true;
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
+                     [this](Qt::ApplicationState S) { ApplicationStateChanged(S == Qt::ApplicationActive); });
     RegisterColorIdents();
     RegisterUiClasses();
     LoadLocaleDayNames();
@@ -567,6 +596,19 @@ void TApplication::WindowActivated(TForm* F) {
     if (FModalDepth > 0 && !F->Modal()) return;
     if (!F->Peer() || !F->Peer()->Widget || !F->Peer()->Widget->isActiveWindow()) return;
     SetActiveForm(F);
+}
+
+// The user came back from another program: the active form is activated again, as when it
+// becomes the active window once more, so it can show what changed meanwhile.
+void TApplication::ApplicationStateChanged(bool Active) {
+    if (!Active) {
+        FWasInactive = true;
+        return;
+    }
+    if (!FWasInactive) return;
+    FWasInactive = false;
+    TForm* F = FActiveForm;
+    if (F && F->Visible() && (FModalDepth == 0 || F->Modal())) GuardedCall(F, [F] { F->Activate(); });
 }
 
 void TApplication::Reset() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/ui/Controls.h"
@@ -68,6 +69,8 @@ class TForm : public TWinControl {
     void Close();
     bool Modal() const { return FModal; }
     bool Active() const;
+    // Focuses the first control in tab order that can take the focus, caret at the end of a text.
+    void SelectFirst();
     void SetVisible(bool V) override;
 
     // Reads a form description into this form (once), then runs OnCreate.
@@ -164,6 +167,9 @@ class TApplication : public TComponent {
         Reference = Instance;
         FinishCreateForm(Instance);
     }
+    // One program per data folder: true for the first; a later one asks the first to bring its
+    // main window to the front and gets false.
+    bool ClaimSingleInstance(const std::string& Folder);
     // Shows the main form and runs the event loop until the main form closes.
     void Run();
     void Terminate();
@@ -195,6 +201,8 @@ class TApplication : public TComponent {
     void FormHidden(TForm* F, TForm* Successor);
     void FormDestroyed(TForm* F);
     void WindowActivated(TForm* F);
+    // The program as a whole lost or regained the user (another program's window was active).
+    void ApplicationStateChanged(bool Active);
     int ModalDepth() const { return FModalDepth; }
     // Forgets forms, hooks and state, destroying the forms: tests start afresh with it.
     void Reset();
@@ -206,9 +214,10 @@ class TApplication : public TComponent {
     TForm* FActiveForm = nullptr;
     TForm* FPendingActivation = nullptr;
     AnsiString FTitle = "Agendix";
-    bool FTerminated = false, FInitialized = false;
+    bool FTerminated = false, FInitialized = false, FWasInactive = false;
     int FModalDepth = 0;
     std::vector<class QEventLoop*> FLoops;
+    class QLockFile* FInstanceLock = nullptr;
 };
 
 extern TApplication* Application;

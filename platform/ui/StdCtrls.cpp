@@ -472,6 +472,12 @@ void TMemo::SetReadOnly(bool V) {
     if (FPeer && FPeer->Widget) static_cast<QPlainTextEdit*>(FPeer->Widget.data())->setReadOnly(V);
 }
 
+void TMemo::SetWantTabs(bool V) {
+    if (V == FWantTabs) return;
+    FWantTabs = V;
+    if (FPeer && FPeer->Widget) static_cast<QPlainTextEdit*>(FPeer->Widget.data())->setTabChangesFocus(!V);
+}
+
 void TMemo::SetWordWrap(bool V) {
     if (V == FWordWrap) return;
     FWordWrap = V;

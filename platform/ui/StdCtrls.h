@@ -173,7 +173,8 @@ class TMemo : public TWinControl {
     bool WantReturns() const { return FWantReturns; }
     void SetWantReturns(bool V) { FWantReturns = V; }
     bool WantTabs() const { return FWantTabs; }
-    void SetWantTabs(bool V) { FWantTabs = V; }
+    // Without it, Tab and Shift+Tab move the focus on instead of typing a tab.
+    void SetWantTabs(bool V);
     const AnsiString& ImeName() const { return FImeName; }
     void SetImeName(const AnsiString& V) { FImeName = V; }
     TImeMode ImeMode() const { return FImeMode; }

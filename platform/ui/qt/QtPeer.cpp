@@ -2,6 +2,7 @@
 // here, and only here, and runs under GuardedCall.
 #include "platform/ui/qt/QtPeer.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -305,6 +306,11 @@ class TEventBridge : public QObject {
             int64_t Code = C->Perform(WM_GETDLGCODE).Result;
             if (IsArrow(VK) && !(Code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS))) return true;
         }
+        // A focused button is pressed by Enter as by Space, whether or not it is a default button.
+        if (P->NativeClicks && Press && VK == VK_RETURN && !KE->isAutoRepeat()) {
+            if (auto* B = qobject_cast<QAbstractButton*>(W)) B->click();
+            return true;
+        }
         if (!Press) {
             if (VK) {
                 uint16_t K = VK;
@@ -499,6 +505,7 @@ std::unique_ptr<TQtPeer> TQtPeer::CreateMemo(TMemo* M) {
     auto* W = new QPlainTextEdit(P->ParentWidget());
     W->setReadOnly(M->ReadOnly());
     W->setLineWrapMode(M->WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    W->setTabChangesFocus(!M->WantTabs());
     W->setFocusPolicy(M->TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
     P->Attach(W);
     // Mouse events of a memo arrive at its viewport.

@@ -1,0 +1,74 @@
+// One program per data folder: the first start holds a lock file in the folder and listens on a
+// local socket; a later start finds the lock taken, asks the first to bring its main window to
+// the front, and ends.
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QThread>
+#include <QWidget>
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/qt/QtPeer.h"
+
+namespace {
+QString ServerName(const QString& Folder) {
+    QByteArray Key =
+        QCryptographicHash::hash(QDir(Folder).canonicalPath().toUtf8(), QCryptographicHash::Sha256);
+    return "agendix-" + QString::fromLatin1(Key.toHex().left(24));
+}
+
+void BringToFront() {
+    TForm* Main = Application->MainForm();
+    if (!Main || !Main->Peer() || !Main->Peer()->Widget) return;
+    QWidget* W = Main->Peer()->Widget;
+    if (W->isMinimized()) W->showNormal();
+    W->raise();
+    W->activateWindow();
+}
+}  // namespace
+
+bool TApplication::ClaimSingleInstance(const std::string& Folder) {
+    QString Dir = QString::fromStdString(Folder);
+    QDir().mkpath(Dir);
+    QString Name = ServerName(Dir);
+    // A lock left by a killed program is stale at once: its process is gone.
+    auto* Lock = new QLockFile(Dir + "/agendix.lock");
+    Lock->setStaleLockTime(0);
+    for (int Try = 0; Try < 100; ++Try) {
+        if (Lock->tryLock(0)) {
+            QLocalServer::removeServer(Name);
+            auto* Server = new QLocalServer(QCoreApplication::instance());
+            Server->setSocketOptions(QLocalServer::UserAccessOption);
+            QObject::connect(Server, &QLocalServer::newConnection, Server, [Server] {
+                while (QLocalSocket* S = Server->nextPendingConnection()) {
+                    QObject::connect(S, &QLocalSocket::disconnected, S, &QObject::deleteLater);
+                    QObject::connect(S, &QLocalSocket::readyRead, S, [S] {
+                        if (!S->readAll().startsWith("raise")) return;
+                        GuardedCall(nullptr, BringToFront);
+                        S->write("ok\n");
+                        S->flush();
+                    });
+                }
+            });
+            Server->listen(Name);
+            FInstanceLock = Lock;
+            return true;
+        }
+        QLocalSocket Socket;
+        Socket.connectToServer(Name);
+        if (Socket.waitForConnected(200)) {
+            Socket.write("raise\n");
+            Socket.waitForBytesWritten(1000);
+            Socket.waitForReadyRead(3000);
+            delete Lock;
+            return false;
+        }
+        // The first program is still starting: its socket comes right after its lock.
+        QThread::msleep(50);
+    }
+    delete Lock;
+    return false;
+}
