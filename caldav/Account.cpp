@@ -21,7 +21,14 @@ const SecretSchema* Schema() {
                                    {{"url", SECRET_SCHEMA_ATTRIBUTE_STRING},
                                     {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},
                                     {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                   0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+                                   0,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr};
     return &S;
 }
 
@@ -46,7 +53,8 @@ struct TKeyFile {
 
 std::string ConfigPath() {
     const char* Xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string Base = Xdg && *Xdg ? Xdg : std::string(std::getenv("HOME") ? std::getenv("HOME") : "") + "/.config";
+    std::string Base =
+        Xdg && *Xdg ? Xdg : std::string(std::getenv("HOME") ? std::getenv("HOME") : "") + "/.config";
     return Base + "/agendix/sync.conf";
 }
 
@@ -146,7 +154,8 @@ std::string ReadPasswordFile(const std::string& Path) {
 std::string AccountPassword(const TAccountConfig& Config) {
     if (!Config.PasswordFile.empty()) return ReadPasswordFile(Config.PasswordFile);
     if (auto P = LookupSecret(Config)) return *P;
-    throw EAccountError("no password for " + Config.User + " in the Secret Service; set up the account again");
+    throw EAccountError("no password for " + Config.User +
+                        " in the Secret Service; set up the account again");
 }
 
 }  // namespace Sync

@@ -16,7 +16,7 @@ class EAccountError : public Exception {
 };
 
 struct TAccountConfig {
-    std::string Url;           // the calendar collection
+    std::string Url;  // the calendar collection
     std::string User;
     std::string PasswordFile;  // absolute; empty when the password is in the Secret Service
 };

@@ -172,7 +172,8 @@ std::string TCalDavClient::PathOf(const std::string& Href) const {
 AnsiString CalDavErrorText(const ECalDavError& E, bool Korean) {
     static const char* const Text[][2] = {
         {"서버에 연결할 수 없습니다", "cannot reach the server"},
-        {"서버가 사용자 이름이나 암호를 받아들이지 않았습니다", "the server refused the user name or password"},
+        {"서버가 사용자 이름이나 암호를 받아들이지 않았습니다",
+         "the server refused the user name or password"},
         {"이 달력에 접근할 권한이 없습니다", "no permission for this calendar"},
         {"달력을 찾을 수 없습니다", "no calendar at this address"},
         {"서버에 오류가 났습니다", "the server failed"},

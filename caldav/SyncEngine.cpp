@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <optional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "caldav/CalDavError.h"
@@ -36,8 +36,8 @@ std::string NowUtc() {
 
 TEventNote NoteOf(const TEntry& E, const std::string& Uid, const std::string& Reason) {
     char Start[32];
-    std::snprintf(Start, sizeof Start, "%04d-%02d-%02d %s:00", StrToIntDef(E.Year, 0), StrToIntDef(E.Month, 0),
-                  StrToIntDef(E.Day, 0), E.Time.c_str());
+    std::snprintf(Start, sizeof Start, "%04d-%02d-%02d %s:00", StrToIntDef(E.Year, 0),
+                  StrToIntDef(E.Month, 0), StrToIntDef(E.Day, 0), E.Time.c_str());
     return {Uid, Start, E.TiTle, Reason};
 }
 
@@ -138,12 +138,15 @@ class TSync {
             Parsed.Skipped.push_back({"", "", "", E.Message()});
         }
         if (Parsed.Events.size() != 1 || !Parsed.Events[0].Occurrence.empty()) {
-            if (Parsed.Skipped.empty() || !Parsed.Events.empty()) {
+            if (!Parsed.Events.empty()) {
                 const TIncoming& First = Parsed.Events.front();
-                Parsed.Skipped.push_back({First.Uid, First.StartText, First.Summary,
-                                          Parsed.Events.size() > 1 && First.Occurrence.empty()
-                                              ? Say("한 파일에 여러 일정이 있습니다.", "several events in one resource")
-                                              : Say("반복 일정은 서버에만 둡니다.", "recurring event: kept on the server only")});
+                Parsed.Skipped.push_back(
+                    {First.Uid, First.StartText, First.Summary,
+                     Parsed.Events.size() > 1 && First.Occurrence.empty()
+                         ? Say("한 파일에 여러 일정이 있습니다.", "several events in one resource")
+                         : Say("반복 일정은 서버에만 둡니다.", "recurring event: kept on the server only")});
+            } else if (Parsed.Skipped.empty()) {
+                Parsed.Skipped.push_back({"", "", R.Href, Say("일정이 없습니다.", "no event in it")});
             }
             for (auto& N : Parsed.Skipped) FReport.Skipped.push_back(N);
             LeaveOnServer(R, S, Parsed.Events.empty() ? std::string() : Parsed.Events[0].Uid);
@@ -208,7 +211,8 @@ class TSync {
         FLocal[E.Uid] = *Now;
     }
 
-    void Agree(const std::string& Href, const std::string& Uid, const std::string& ETag, const TEntry& Entry) {
+    void Agree(const std::string& Href, const std::string& Uid, const std::string& ETag,
+               const TEntry& Entry) {
         FHandled.insert(Uid);
         FState->Record(FClient.PathOf(Href), {"", Href, Uid, ETag, EntryText(Entry), false});
     }
@@ -218,7 +222,8 @@ class TSync {
         std::error_code Ec;
         std::filesystem::create_directories(Dir, Ec);
         std::string Name;
-        for (unsigned char C : Uid) Name += std::isalnum(C) || C == '-' || C == '.' || C == '@' ? char(C) : '_';
+        for (unsigned char C : Uid)
+            Name += std::isalnum(C) || C == '-' || C == '.' || C == '@' ? char(C) : '_';
         std::string Path = Dir + "/" + Name + "-" + NowUtc();
         std::string Try = Path + ".ics";
         for (int N = 2; std::filesystem::exists(Try); ++N) Try = Path + "-" + std::to_string(N) + ".ics";
@@ -233,7 +238,9 @@ class TSync {
         TConflict C;
         C.LocalWon = LocalWins;
         if (LocalWins) {
-            C.Event = NoteOf(L.Entry, L.Id.Uid, Say("이 컴퓨터의 변경이 더 나중이라 남겼습니다.", "the change made here is later and was kept"));
+            C.Event = NoteOf(L.Entry, L.Id.Uid,
+                             Say("이 컴퓨터의 변경이 더 나중이라 남겼습니다.",
+                                 "the change made here is later and was kept"));
             C.Kept = SaveConflict(E.Uid, R.Data);
             TCalDavClient::TWrite W = FClient.Put(R.Href, ExportCalendar({L}, FZone), R.ETag);
             if (!W.Done) {
@@ -243,7 +250,9 @@ class TSync {
             ++FReport.Pushed;
             Agree(R.Href, L.Id.Uid, W.ETag, L.Entry);
         } else {
-            C.Event = NoteOf(E.Entry, E.Uid, Say("서버의 변경이 더 나중이라 남겼습니다.", "the change on the server is later and was kept"));
+            C.Event = NoteOf(E.Entry, E.Uid,
+                             Say("서버의 변경이 더 나중이라 남겼습니다.",
+                                 "the change on the server is later and was kept"));
             C.Kept = SaveConflict(E.Uid, ExportCalendar({L}, FZone));
             Apply(E, R, FState->ByHref(FClient.PathOf(R.Href)));
         }
@@ -368,8 +377,8 @@ bool TSync::ParseEntryText(const std::string& Text, TEntry& E) {
 
 std::string EntryText(const TEntry& E) {
     std::string S;
-    for (const AnsiString* F : {&E.Year, &E.Month, &E.Day, &E.Time, &E.StartTime, &E.EndTime, &E.TiTle,
-                                &E.MemoFile})
+    for (const AnsiString* F :
+         {&E.Year, &E.Month, &E.Day, &E.Time, &E.StartTime, &E.EndTime, &E.TiTle, &E.MemoFile})
         S += *F + Sep;
     return S + E.Memo;
 }
@@ -406,8 +415,9 @@ std::string SyncJson(const TSyncReport& R) {
                     ", \"deleted_local\": " + std::to_string(R.DeletedLocal) + ", \"conflicts\": [";
     for (size_t I = 0; I < R.Conflicts.size(); ++I) {
         const TConflict& C = R.Conflicts[I];
-        S += (I ? ", " : "") + NoteJson(C.Event, std::string(", \"winner\": ") + (C.LocalWon ? "\"local\"" : "\"server\"") +
-                                                     ", \"kept\": " + JsonString(C.Kept));
+        S += (I ? ", " : "") +
+             NoteJson(C.Event, std::string(", \"winner\": ") + (C.LocalWon ? "\"local\"" : "\"server\"") +
+                                   ", \"kept\": " + JsonString(C.Kept));
     }
     S += "], \"skipped\": [";
     for (size_t I = 0; I < R.Skipped.size(); ++I) S += (I ? ", " : "") + NoteJson(R.Skipped[I]);
@@ -417,11 +427,16 @@ std::string SyncJson(const TSyncReport& R) {
 std::string SyncSummary(const TSyncReport& R, bool Korean) {
     char Buf[256];
     if (Korean)
-        std::snprintf(Buf, sizeof Buf, "동기화 완료: 보냄 %d, 받음 %d, 서버에서 삭제 %d, 이 컴퓨터에서 삭제 %d, 충돌 %zu, 건너뜀 %zu",
-                      R.Pushed, R.Pulled, R.DeletedRemote, R.DeletedLocal, R.Conflicts.size(), R.Skipped.size());
+        std::snprintf(
+            Buf, sizeof Buf,
+            "동기화 완료: 보냄 %d, 받음 %d, 서버에서 삭제 %d, 이 컴퓨터에서 삭제 %d, 충돌 %zu, 건너뜀 %zu",
+            R.Pushed, R.Pulled, R.DeletedRemote, R.DeletedLocal, R.Conflicts.size(), R.Skipped.size());
     else
-        std::snprintf(Buf, sizeof Buf, "Sync done: %d sent, %d received, %d deleted on the server, %d deleted here, %zu conflicts, %zu skipped",
-                      R.Pushed, R.Pulled, R.DeletedRemote, R.DeletedLocal, R.Conflicts.size(), R.Skipped.size());
+        std::snprintf(Buf, sizeof Buf,
+                      "Sync done: %d sent, %d received, %d deleted on the server, %d deleted here, %zu "
+                      "conflicts, %zu skipped",
+                      R.Pushed, R.Pulled, R.DeletedRemote, R.DeletedLocal, R.Conflicts.size(),
+                      R.Skipped.size());
     return Buf;
 }
 

@@ -32,8 +32,8 @@ using TSyncProgress = std::function<void(size_t, size_t)>;
 // - events an entry cannot hold stay untouched on the server and are reported as skipped.
 // ECalDavError ends the run; every local write before it is complete and recorded, so the next
 // run goes on from there.
-TSyncReport Synchronize(TCalDavClient& Client, ICalendar::TEntryStore& Store, const TSyncProgress& Progress = {},
-                        const std::string& DatabaseName = "BCDEMOS");
+TSyncReport Synchronize(TCalDavClient& Client, ICalendar::TEntryStore& Store,
+                        const TSyncProgress& Progress = {}, const std::string& DatabaseName = "BCDEMOS");
 
 // {"pushed": N, "pulled": N, "deleted_remote": N, "deleted_local": N, "conflicts": [...], "skipped": [...]}
 std::string SyncJson(const TSyncReport& Report);

@@ -5,32 +5,9 @@
 namespace Sync {
 
 namespace {
-// One write transaction on the query's database; rolled back unless committed.
-class TTransaction {
-  public:
-    explicit TTransaction(TQuery& Q) : FQ(Q) { Run("BEGIN IMMEDIATE"); }
-    ~TTransaction() {
-        if (!FDone) try {
-                Run("ROLLBACK");
-            } catch (...) {
-            }
-    }
-    void Commit() {
-        Run("COMMIT");
-        FDone = true;
-    }
-
-  private:
-    void Run(const char* Sql) {
-        FQ.SQL()->SetText(Sql);
-        FQ.ExecSQL();
-    }
-    TQuery& FQ;
-    bool FDone = false;
-};
-
 const char* const CreateRows =
-    "CREATE TABLE IF NOT EXISTS \"Agendix.Sync\" (Href TEXT PRIMARY KEY, Target TEXT NOT NULL, Uid TEXT NOT NULL, ETag TEXT NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS \"Agendix.Sync\" (Href TEXT PRIMARY KEY, Target TEXT NOT NULL, Uid TEXT NOT "
+    "NULL, ETag TEXT NOT NULL, "
     "Agreed TEXT NOT NULL, Skipped INTEGER NOT NULL)";
 const char* const CreateCollection =
     "CREATE TABLE IF NOT EXISTS \"Agendix.SyncCollection\" (Url TEXT NOT NULL, SyncToken TEXT NOT NULL, "
@@ -63,10 +40,10 @@ TSyncState::TSyncState(const std::string& DatabaseName, const std::string& Url)
     FQuery->SQL()->SetText("SELECT Href, Target, Uid, ETag, Agreed, Skipped FROM \"Agendix.Sync\"");
     FQuery->Open();
     for (FQuery->First(); !FQuery->Eof(); FQuery->Next()) {
-        TAgreement A{FQuery->FieldByName("Href")->AsString(), FQuery->FieldByName("Target")->AsString(),
-                     FQuery->FieldByName("Uid")->AsString(),
-                     FQuery->FieldByName("ETag")->AsString(), FQuery->FieldByName("Agreed")->AsString(),
-                     FQuery->FieldByName("Skipped")->AsString() == "1"};
+        TAgreement A{
+            FQuery->FieldByName("Href")->AsString(),   FQuery->FieldByName("Target")->AsString(),
+            FQuery->FieldByName("Uid")->AsString(),    FQuery->FieldByName("ETag")->AsString(),
+            FQuery->FieldByName("Agreed")->AsString(), FQuery->FieldByName("Skipped")->AsString() == "1"};
         FUids[A.Uid] = A.Href;
         FRows[A.Href] = std::move(A);
     }
@@ -77,7 +54,8 @@ TSyncState::~TSyncState() = default;
 
 void TSyncState::Exec(const std::string& Sql, const std::vector<std::string>& Values) {
     FQuery->SQL()->SetText(Sql);
-    for (size_t I = 0; I < Values.size(); ++I) FQuery->ParamByName("P" + std::to_string(I))->SetAsString(Values[I]);
+    for (size_t I = 0; I < Values.size(); ++I)
+        FQuery->ParamByName("P" + std::to_string(I))->SetAsString(Values[I]);
     FQuery->ExecSQL();
 }
 
@@ -119,15 +97,17 @@ void TSyncState::Flush() {
     TTransaction T(*FQuery);
     for (const auto& [Path, Row] : FPending) {
         if (Row)
-            Exec("INSERT OR REPLACE INTO \"Agendix.Sync\" (Href, Target, Uid, ETag, Agreed, Skipped) "
-                 "VALUES (:P0, :P1, :P2, :P3, :P4, :P5)",
-                 {Path, Row->Target, Row->Uid, Row->ETag, Row->Agreed, Row->Skipped ? "1" : "0"});
+            Exec(
+                "INSERT OR REPLACE INTO \"Agendix.Sync\" (Href, Target, Uid, ETag, Agreed, Skipped) "
+                "VALUES (:P0, :P1, :P2, :P3, :P4, :P5)",
+                {Path, Row->Target, Row->Uid, Row->ETag, Row->Agreed, Row->Skipped ? "1" : "0"});
         else
             Exec("DELETE FROM \"Agendix.Sync\" WHERE Href = :P0", {Path});
     }
     if (FCollectionChanged) {
         Exec("DELETE FROM \"Agendix.SyncCollection\"", {});
-        Exec("INSERT INTO \"Agendix.SyncCollection\" (Url, SyncToken, CTag) VALUES (:P0, :P1, :P2)", {FUrl, FToken, FCTag});
+        Exec("INSERT INTO \"Agendix.SyncCollection\" (Url, SyncToken, CTag) VALUES (:P0, :P1, :P2)",
+             {FUrl, FToken, FCTag});
     }
     T.Commit();
     FPending.clear();

@@ -10,7 +10,11 @@ free_port() {
 }
 
 start_radicale() {
-  AGENDIX_RADICALE_DIR="$(mktemp -d /tmp/agendix-radicale-XXXXXX)"
+  # Storage in memory when there is a tmpfs: Radicale syncs every write to disk, and test data
+  # need not survive a power cut.
+  local tmp=/tmp
+  [ -d /dev/shm ] && [ -w /dev/shm ] && tmp=/dev/shm
+  AGENDIX_RADICALE_DIR="$(mktemp -d "${AGENDIX_RADICALE_TMP:-$tmp}/agendix-radicale-XXXXXX")"
   local dir="$AGENDIX_RADICALE_DIR" user=agendix password
   password="pw-$RANDOM$RANDOM"
   printf '%s:%s\n' "$user" "$password" >"$dir/users"

@@ -11,6 +11,7 @@
 #include "caldav/Account.h"
 #include "caldav/CalDavError.h"
 #include "caldav/SyncEngine.h"
+#include "platform/rtl/Files.h"
 
 namespace SyncCommands {
 
@@ -37,7 +38,8 @@ bool AskPassword(std::string& Password) {
 
 // "--name value" options; false with a message on anything else.
 bool Options(const std::vector<std::string>& Args, const std::vector<std::string>& Valued,
-             const std::vector<std::string>& Flags, std::map<std::string, std::string>& Out, std::ostream& Err) {
+             const std::vector<std::string>& Flags, std::map<std::string, std::string>& Out,
+             std::ostream& Err) {
     for (size_t I = 0; I < Args.size(); ++I) {
         const std::string& A = Args[I];
         if (std::find(Flags.begin(), Flags.end(), A) != Flags.end()) {
@@ -86,8 +88,10 @@ int Account(const std::vector<std::string>& Args, std::ostream& Out, std::ostrea
             C.PasswordFile = std::filesystem::absolute(O["--password-file"]).lexically_normal().string();
             Password = Sync::ReadPasswordFile(C.PasswordFile);
         } else if (!Sync::SecretServiceRuns()) {
-            return Failed(Err, Say("암호를 맡길 Secret Service가 없습니다. --password-file FILE (권한 0600)을 쓰십시오.",
-                                   "no Secret Service runs to keep the password; use --password-file FILE (mode 0600)"));
+            return Failed(
+                Err,
+                Say("암호를 맡길 Secret Service가 없습니다. --password-file FILE (권한 0600)을 쓰십시오.",
+                    "no Secret Service runs to keep the password; use --password-file FILE (mode 0600)"));
         } else if (!AskPassword(Password)) {
             return Failed(Err, Say("암호를 읽지 못했습니다.", "no password was given"));
         }
@@ -111,11 +115,13 @@ int Sync(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& 
     try {
         auto C = Sync::LoadAccount();
         if (!C)
-            return Failed(Err, Say("동기화 계정이 없습니다: agendix-cal account --url URL --user NAME 으로 만드십시오.",
-                                   "no sync account: set one up with agendix-cal account --url URL --user NAME"));
-        std::string Password =
-            O.count("--password-file") ? Sync::ReadPasswordFile(O["--password-file"]) : Sync::AccountPassword(*C);
+            return Failed(
+                Err, Say("동기화 계정이 없습니다: agendix-cal account --url URL --user NAME 으로 만드십시오.",
+                         "no sync account: set one up with agendix-cal account --url URL --user NAME"));
+        std::string Password = O.count("--password-file") ? Sync::ReadPasswordFile(O["--password-file"])
+                                                          : Sync::AccountPassword(*C);
         TCalDavClient Client({C->Url, C->User, Password});
+        Drives::EnsureDriveC();
         ICalendar::TEntryStore Store;
         Sync::TSyncReport R = Sync::Synchronize(Client, Store);
         if (O.count("--json")) {
@@ -124,15 +130,16 @@ int Sync(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& 
         }
         Out << Sync::SyncSummary(R, Korean) << "\n";
         for (const auto& K : R.Conflicts)
-            Out << Say("충돌", "conflict") << ": " << K.Event.Start << " " << K.Event.Summary << " — " << K.Event.Reason
-                << "; " << Say("다른 쪽은 ", "the other version is in ") << K.Kept << "\n";
+            Out << Say("충돌", "conflict") << ": " << K.Event.Start << " " << K.Event.Summary << " — "
+                << K.Event.Reason << "; " << Say("다른 쪽은 ", "the other version is in ") << K.Kept << "\n";
         for (const auto& S : R.Skipped)
-            Out << Say("건너뜀", "skipped") << ": " << S.Start << " " << S.Summary << " — " << S.Reason << "\n";
+            Out << Say("건너뜀", "skipped") << ": " << S.Start << " " << S.Summary << " — " << S.Reason
+                << "\n";
         return 0;
     } catch (const ECalDavError& E) {
-        return Failed(Err, CalDavErrorText(E, Korean) +
-                               Say(" — 동기화를 멈췄습니다. 다음 동기화가 이어서 합니다.",
-                                   " — sync stopped; the next sync goes on from here."));
+        return Failed(Err,
+                      CalDavErrorText(E, Korean) + Say(" — 동기화를 멈췄습니다. 다음 동기화가 이어서 합니다.",
+                                                       " — sync stopped; the next sync goes on from here."));
     } catch (const Exception& E) {
         return Failed(Err, E.Message());
     }

@@ -25,7 +25,8 @@ if command == "put":
     ev.add("summary", summary)
     ev.add("dtstamp", datetime.datetime.now(datetime.timezone.utc))
     for name, text in (("dtstart", start), ("dtend", end)):
-        ev.add(name, datetime.datetime.strptime(text, "%Y-%m-%d %H:%M").replace(tzinfo=zone))
+        local = datetime.datetime.strptime(text, "%Y-%m-%d %H:%M").replace(tzinfo=zone)
+        ev.add(name, local.astimezone(datetime.timezone.utc))
     ev.add("description", description)
     cal.add_component(ev)
     calendar.save_event(cal.to_ical().decode())

@@ -10,6 +10,7 @@ import http.client
 import http.server
 import json
 import os
+import socket
 import socketserver
 import sys
 import threading
@@ -29,6 +30,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    def setup(self):
+        super().setup()
+        # Headers and body leave in separate writes; without this each request waits for a delayed ACK.
+        self.request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+
     def forward(self):
         with lock:
             total = sum(counts.values())
@@ -42,6 +48,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             os.replace(tmp, stats_path)
         body = self.rfile.read(int(self.headers.get("Content-Length", 0) or 0))
         conn = http.client.HTTPConnection(upstream.hostname, upstream.port, timeout=60)
+        conn.connect()
+        conn.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         headers = {k: v for k, v in self.headers.items() if k.lower() not in ("host", "connection")}
         conn.request(self.command, self.path, body=body, headers=headers)
         reply = conn.getresponse()
