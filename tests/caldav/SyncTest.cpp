@@ -126,15 +126,12 @@ class TDevice {
     TempDir FDir;
 };
 
-// The counting proxy in front of Radicale; with DieAfter it drops every request past that many
-// until Resume.
+// The counting proxy in front of Radicale (proxy.py tells its options).
 class TProxy {
   public:
-    explicit TProxy(const std::string& Upstream, int DieAfter = -1) {
+    explicit TProxy(const std::string& Upstream, const std::string& Options = "") {
         std::string Cmd = "/usr/bin/python3 " + Quote(Source("proxy.py")) + " " + Quote(Upstream) + " " +
-                          Quote(FDir.Path()) +
-                          (DieAfter >= 0 ? " --die-after " + std::to_string(DieAfter) : "") +
-                          " >/dev/null 2>&1 & echo $!";
+                          Quote(FDir.Path()) + " " + Options + " >/dev/null 2>&1 & echo $!";
         FILE* P = popen(Cmd.c_str(), "r");
         char Buf[64] = "";
         fgets(Buf, sizeof Buf, P);
@@ -179,30 +176,39 @@ void ExpectCounts(const std::string& Json, const std::string& Counts) {
 
 }  // namespace
 
+// Both with RFC 6578 sync tokens and, through a proxy that hides them, with ctag and ETags only.
 TEST(Sync, TwoFoldersAgreeBothWays) {
     REQUIRE_RADICALE();
-    TCalDavAccount A = FreshCalendar();
-    TDevice One(A), Two(A);
-    One.Import(Vevent("u1@t", "20260302", 9, "회의", "첫 줄\\n둘째 줄") +
-               Vevent("u2@t", "20260302", 14, "점심") + Vevent("u3@t", "20260303", 21, "Late"));
-    ExpectCounts(One.Sync(), "\"pushed\": 3, \"pulled\": 0, \"deleted_remote\": 0, \"deleted_local\": 0");
-    ExpectCounts(Two.Sync(), "\"pushed\": 0, \"pulled\": 3, \"deleted_remote\": 0, \"deleted_local\": 0");
-    EXPECT_EQ(One.Rows(), Two.Rows());
-    ASSERT_EQ(Two.Rows().size(), 3u);
+    for (bool Tokens : {true, false}) {
+        TCalDavAccount A = FreshCalendar(Tokens ? "" : "-ctag");
+        TProxy Proxy(std::getenv("AGENDIX_CALDAV_URL"), "--no-sync-token");
+        const std::string Url = Tokens ? A.Url : Proxy.Url(PathOf(A.Url));
+        TDevice One(A, Url), Two(A, Url);
+        One.Import(Vevent("u1@t", "20260302", 9, "회의", "첫 줄\\n둘째 줄") +
+                   Vevent("u2@t", "20260302", 14, "점심") + Vevent("u3@t", "20260303", 21, "Late"));
+        ExpectCounts(One.Sync(), "\"pushed\": 3, \"pulled\": 0, \"deleted_remote\": 0, \"deleted_local\": 0");
+        ExpectCounts(Two.Sync(), "\"pushed\": 0, \"pulled\": 3, \"deleted_remote\": 0, \"deleted_local\": 0");
+        EXPECT_EQ(One.Rows(), Two.Rows());
+        ASSERT_EQ(Two.Rows().size(), 3u);
 
-    Two.Sql("UPDATE \"Agendix.DB\" SET TiTle = '회의 (변경)' WHERE Time = '09'");
-    Two.Sql("DELETE FROM \"Agendix.DB\" WHERE Time = '14'");
-    ExpectCounts(Two.Sync(), "\"pushed\": 1, \"pulled\": 0, \"deleted_remote\": 1, \"deleted_local\": 0");
-    ExpectCounts(One.Sync(), "\"pushed\": 0, \"pulled\": 1, \"deleted_remote\": 0, \"deleted_local\": 1");
-    EXPECT_EQ(One.Rows(), Two.Rows());
+        Two.Sql("UPDATE \"Agendix.DB\" SET TiTle = '회의 (변경)' WHERE Time = '09'");
+        Two.Sql("DELETE FROM \"Agendix.DB\" WHERE Time = '14'");
+        ExpectCounts(Two.Sync(), "\"pushed\": 1, \"pulled\": 0, \"deleted_remote\": 1, \"deleted_local\": 0");
+        ExpectCounts(One.Sync(), "\"pushed\": 0, \"pulled\": 1, \"deleted_remote\": 0, \"deleted_local\": 1");
+        EXPECT_EQ(One.Rows(), Two.Rows());
 
-    One.Sql("DELETE FROM \"Agendix.DB\" WHERE Time = '21'");
-    One.Import(Vevent("u4@t", "20260304", 7, "New"));
-    ExpectCounts(One.Sync(), "\"pushed\": 1, \"pulled\": 0, \"deleted_remote\": 1, \"deleted_local\": 0");
-    ExpectCounts(Two.Sync(), "\"pushed\": 0, \"pulled\": 1, \"deleted_remote\": 0, \"deleted_local\": 1");
-    EXPECT_EQ(One.Rows(), Two.Rows());
-    EXPECT_EQ(Two.Rows(), (std::vector<std::string>{"2026-3-2 09 6-8 회의 (변경)", "2026-3-4 07 2-4 New"}));
-    ExpectCounts(One.Sync(), "\"pushed\": 0, \"pulled\": 0, \"deleted_remote\": 0, \"deleted_local\": 0");
+        One.Sql("DELETE FROM \"Agendix.DB\" WHERE Time = '21'");
+        One.Import(Vevent("u4@t", "20260304", 7, "New"));
+        ExpectCounts(One.Sync(), "\"pushed\": 1, \"pulled\": 0, \"deleted_remote\": 1, \"deleted_local\": 0");
+        ExpectCounts(Two.Sync(), "\"pushed\": 0, \"pulled\": 1, \"deleted_remote\": 0, \"deleted_local\": 1");
+        EXPECT_EQ(One.Rows(), Two.Rows());
+        EXPECT_EQ(Two.Rows(),
+                  (std::vector<std::string>{"2026-3-2 09 6-8 회의 (변경)", "2026-3-4 07 2-4 New"}));
+        ExpectCounts(One.Sync(), "\"pushed\": 0, \"pulled\": 0, \"deleted_remote\": 0, \"deleted_local\": 0");
+        if (!Tokens) {
+            EXPECT_EQ(Proxy.Count("REPORT"), 3) << "one multiget per sync that found changes";
+        }
+    }
 }
 
 // Changed on both sides: the later change wins on both devices, the other is kept as a file.
@@ -271,7 +277,7 @@ TEST(Sync, IndependentClientBothWays) {
 TEST(Sync, ServerLostMidRunThenCompletes) {
     REQUIRE_RADICALE();
     TCalDavAccount A = FreshCalendar();
-    TProxy Proxy(std::getenv("AGENDIX_CALDAV_URL"), 12);
+    TProxy Proxy(std::getenv("AGENDIX_CALDAV_URL"), "--die-after 12");
     ASSERT_FALSE(Proxy.Port.empty());
     TDevice One(A, Proxy.Url(PathOf(A.Url))), Two(A);
     std::string Events;

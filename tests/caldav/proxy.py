@@ -1,15 +1,17 @@
 #!/usr/bin/python3
 """A counting reverse proxy in front of the test's CalDAV server.
 
-proxy.py UPSTREAM DIR [--die-after N]
+proxy.py UPSTREAM DIR [--die-after N | --no-sync-token]
 Writes its port to DIR/port, forwards every request to UPSTREAM, and after each one writes the
 count of requests by method to DIR/stats as JSON. With --die-after N it drops every connection
 after N requests without an answer, the way a server that goes down mid-run looks to its
-clients, until the file DIR/up appears."""
+clients, until the file DIR/up appears. With --no-sync-token it hides RFC 6578 from the client,
+as a server with only getctag and getetag would look."""
 import http.client
 import http.server
 import json
 import os
+import re
 import socket
 import socketserver
 import sys
@@ -20,6 +22,7 @@ upstream = urllib.parse.urlsplit(sys.argv[1])
 folder = sys.argv[2]
 stats_path = os.path.join(folder, "stats")
 die_after = int(sys.argv[4]) if len(sys.argv) > 4 and sys.argv[3] == "--die-after" else None
+no_sync = "--no-sync-token" in sys.argv
 counts = {}
 lock = threading.Lock()
 
@@ -50,10 +53,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
         conn = http.client.HTTPConnection(upstream.hostname, upstream.port, timeout=60)
         conn.connect()
         conn.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-        headers = {k: v for k, v in self.headers.items() if k.lower() not in ("host", "connection")}
+        headers = {k: v for k, v in self.headers.items() if k.lower() not in ("host", "connection", "accept-encoding")}
+        if no_sync and b"sync-collection" in body:
+            self.send_error(501)
+            return
         conn.request(self.command, self.path, body=body, headers=headers)
         reply = conn.getresponse()
         data = reply.read()
+        if no_sync and self.command == "PROPFIND":
+            data = re.sub(rb"<(\w+:)?sync-token>[^<]*</(\w+:)?sync-token>", b"", data)
+            data = re.sub(rb"<(\w+:)?report><(\w+:)?sync-collection ?/></(\w+:)?report>", b"", data)
         self.send_response(reply.status, reply.reason)
         for k, v in reply.getheaders():
             if k.lower() not in ("connection", "transfer-encoding", "content-length"):
