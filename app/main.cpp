@@ -1,3 +1,4 @@
+#include "app/ScheduleMenu.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
         Application->CreateForm(Form1);
         Application->CreateForm(Form2);
         Application->CreateForm(DataModule3);
+        ScheduleMenu::Install(Form1);
         Application->Run();
     } catch (const Exception& E) {
         Application->ShowException(E);

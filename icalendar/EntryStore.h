@@ -84,5 +84,7 @@ AnsiString ExportSummary(int Exported, bool Korean);
 AnsiString ImportSummary(const TImportReport& Report, bool DryRun, bool Korean);
 // True when the user's messages locale (LC_ALL, LC_MESSAGES, LANG) is Korean.
 bool KoreanLocale();
+// Reasons in reports are in the user's language; a program with a Korean window asks for Korean.
+void UseKoreanReasons(bool Korean);
 
 }  // namespace ICalendar

@@ -15,6 +15,7 @@
 
 #include "icalendar/Text.h"
 #include "platform/rtl/Dates.h"
+#include "store/Schedule.h"
 
 namespace ICalendar {
 
@@ -378,7 +379,8 @@ class TParser {
             icalcomponent_kind K = icalcomponent_isa(C);
             if (K == ICAL_VTIMEZONE_COMPONENT) continue;
             if (K != ICAL_VEVENT_COMPONENT) {
-                Skip(C, Say("일정(VEVENT)이 아닌 항목입니다: ", "not an event: ") + AnsiString(icalcomponent_kind_to_string(K)));
+                const char* Name = icalcomponent_kind_to_string(K);
+                Skip(C, Say("일정(VEVENT)이 아닌 항목입니다: ", "not an event: ") + AnsiString(Name ? Name : "?"));
                 continue;
             }
             TEventInfo Info = InfoOf(C);
@@ -528,7 +530,7 @@ class TParser {
             In.Adjustments.push_back(Say("시작·종료 시각을 30분 단위에 맞췄습니다.", "start and end snapped to the half hour"));
 
         AnsiString Title = ValidUtf8(I.Summary), Memo = NormalizeBreaks(ValidUtf8(I.Description));
-        if (!IsOneLine(Title)) {
+        if (!Schedule::IsOneLine(Title)) {
             Title = OneLine(Title);
             In.Adjustments.push_back(Say("제목의 줄바꿈을 공백으로 바꿨습니다.", "line breaks in the title became spaces"));
         }

@@ -2,6 +2,7 @@
 
 #include "icalendar/EntryStore.h"
 #include "platform/rtl/Cp949.h"
+#include "store/Schedule.h"
 
 namespace ICalendar {
 
@@ -60,12 +61,6 @@ AnsiString NormalizeBreaks(const AnsiString& S) {
     return Out;
 }
 
-bool IsOneLine(const AnsiString& S) {
-    for (unsigned char C : S)
-        if (C < 0x20 || C == 0x7F) return false;
-    return true;
-}
-
 AnsiString OneLine(const AnsiString& S) {
     AnsiString Out = S;
     for (char& C : Out)
@@ -111,9 +106,7 @@ AnsiString CutCp949(const AnsiString& S, int Width) {
 
 AnsiString MemoName(const AnsiString& Year, const AnsiString& Month, const AnsiString& Day,
                     const AnsiString& Time) {
-    AnsiString Y = Year.size() < 4 ? AnsiString(4 - Year.size(), '0') + Year : Year;
-    AnsiString D = Month.size() == 2 && Day.size() == 1 ? "0" + Day : Day;
-    return Y + Month + D + Time + ".txt";
+    return Schedule::MemoFileName(Year, Month, Day, Time);
 }
 
 std::string MemoBytes(const AnsiString& Text) {
@@ -140,8 +133,16 @@ AnsiString MemoText(const std::string& Bytes) {
 }  // namespace ICalendar
 
 namespace ICalendar {
+namespace {
+int GKorean = -1;  // not yet decided: follow the locale
+}
+
+void UseKoreanReasons(bool Korean) {
+    GKorean = Korean;
+}
+
 const char* Say(const char* Korean, const char* English) {
-    static const bool K = KoreanLocale();
-    return K ? Korean : English;
+    if (GKorean < 0) GKorean = KoreanLocale();
+    return GKorean ? Korean : English;
 }
 }  // namespace ICalendar

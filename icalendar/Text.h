@@ -8,8 +8,6 @@ namespace ICalendar {
 AnsiString ValidUtf8(const AnsiString& S);
 // CR LF and lone CR become LF.
 AnsiString NormalizeBreaks(const AnsiString& S);
-// No line break, tab or other control character.
-bool IsOneLine(const AnsiString& S);
 // Control characters become spaces.
 AnsiString OneLine(const AnsiString& S);
 // Characters CP949 cannot hold become "?"; Replaced is set when one did.

@@ -17,11 +17,6 @@ const TClassInfo& TSizeConstraints::StaticClassInfo() {
     return Info;
 }
 
-const TClassInfo& TPopupMenu::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TPopupMenu>("TPopupMenu", nullptr).Creatable().Build();
-    return Info;
-}
-
 // ---------------------------------------------------------------------------------------------
 // TControl
 

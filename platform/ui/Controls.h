@@ -319,7 +319,35 @@ using HWND = TWinControl*;
 int32_t GetWindowLongA(HWND Wnd, int Index);
 int32_t SetWindowLongA(HWND Wnd, int Index, int32_t Value);
 
+// One command of a popup menu.
+class TMenuItem {
+  public:
+    AnsiString Caption;
+    bool Enabled = true;
+    TNotifyEvent OnClick;
+};
+
+// A menu shown at the pointer. A control shows its PopupMenu, or the nearest parent's, on the
+// right button and on the Menu key (or Shift+F10).
 class TPopupMenu : public TComponent {
     AGENDIX_CLASS(TPopupMenu)
     using TComponent::TComponent;
+    ~TPopupMenu() override;
+
+    TMenuItem* Add(const AnsiString& Caption, TNotifyEvent OnClick);
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TMenuItem* Items(int Index) const { return FItems.at(Index).get(); }
+    // The control the menu was last shown for.
+    TControl* PopupComponent() const { return FPopupComponent; }
+    void SetPopupComponent(TControl* C) { FPopupComponent = C; }
+    // Shows the menu at a screen point; the chosen item's OnClick runs before it returns.
+    void Popup(int X, int Y);
+    TNotifyEvent OnPopup;
+
+    // Test driver: chooses instead of the user, returning an item index or -1 for none.
+    static std::function<int(TPopupMenu* Menu)> PopupHook;
+
+  private:
+    std::vector<std::unique_ptr<TMenuItem>> FItems;
+    TControl* FPopupComponent = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "platform/ui/TestDriver.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QResizeEvent>
 #include <QWidget>
 
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/qt/QtPeer.h"
 
 namespace TestDriver {
@@ -58,6 +60,8 @@ int QtKey(uint16_t VK) {
             return Qt::Key_Down;
         case VK_DELETE:
             return Qt::Key_Delete;
+        case VK_APPS:
+            return Qt::Key_Menu;
         default:
             return 0;
     }
@@ -202,6 +206,49 @@ TModalActions::TModalActions(std::vector<TAction> Actions) : FActions(std::move(
 
 TModalActions::~TModalActions() {
     Application->ModalHook = FOld;
+}
+
+void RightClickAt(TControl* C, int X, int Y) {
+    QWidget* W = WidgetOf(C);
+    if (!W) return;
+    int N = C->NonClientWidth();
+    QPoint Local(X + N, Y + N);
+    QContextMenuEvent E(QContextMenuEvent::Mouse, Local, W->mapToGlobal(Local));
+    QApplication::sendEvent(W, &E);
+}
+
+TMenuChoices::TMenuChoices(std::vector<AnsiString> Choices) : FChoices(std::move(Choices)) {
+    FOld = TPopupMenu::PopupHook;
+    TPopupMenu::PopupHook = [this](TPopupMenu* Menu) {
+        std::vector<AnsiString> Captions;
+        for (int I = 0; I < Menu->Count(); ++I) Captions.push_back(Menu->Items(I)->Caption);
+        FShown.push_back(Captions);
+        if (FChoices.empty()) return -1;
+        AnsiString Want = FChoices.front();
+        FChoices.erase(FChoices.begin());
+        for (int I = 0; I < Menu->Count(); ++I)
+            if (Captions[I] == Want) return I;
+        return -1;
+    };
+}
+
+TMenuChoices::~TMenuChoices() {
+    TPopupMenu::PopupHook = FOld;
+}
+
+TFileDialogAnswers::TFileDialogAnswers(std::vector<AnsiString> Names) : FNames(std::move(Names)) {
+    FOld = FileDialogHook;
+    FileDialogHook = [this](AnsiString& FileName, bool) {
+        ++FAsked;
+        if (FNames.empty()) return false;
+        FileName = FNames.front();
+        FNames.erase(FNames.begin());
+        return true;
+    };
+}
+
+TFileDialogAnswers::~TFileDialogAnswers() {
+    FileDialogHook = FOld;
 }
 
 }  // namespace TestDriver

@@ -69,4 +69,38 @@ class TModalActions {
     TModalHook FOld;
 };
 
+// The right button pressed at client coordinates: Qt's context-menu request, as from a mouse.
+void RightClickAt(TControl* C, int X, int Y);
+
+// For its life, chooses in popup menus the item with the next caption of Choices (none when
+// empty or absent) and records every menu's captions.
+class TMenuChoices {
+  public:
+    explicit TMenuChoices(std::vector<AnsiString> Choices);
+    ~TMenuChoices();
+    TMenuChoices(const TMenuChoices&) = delete;
+    TMenuChoices& operator=(const TMenuChoices&) = delete;
+    const std::vector<std::vector<AnsiString>>& Shown() const { return FShown; }
+
+  private:
+    std::vector<AnsiString> FChoices;
+    std::vector<std::vector<AnsiString>> FShown;
+    std::function<int(TPopupMenu*)> FOld;
+};
+
+// For its life, answers file dialogs with the next name of Names (a cancel when none is left).
+class TFileDialogAnswers {
+  public:
+    explicit TFileDialogAnswers(std::vector<AnsiString> Names);
+    ~TFileDialogAnswers();
+    TFileDialogAnswers(const TFileDialogAnswers&) = delete;
+    TFileDialogAnswers& operator=(const TFileDialogAnswers&) = delete;
+    int Asked() const { return FAsked; }
+
+  private:
+    std::vector<AnsiString> FNames;
+    int FAsked = 0;
+    std::function<bool(AnsiString&, bool)> FOld;
+};
+
 }  // namespace TestDriver

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
@@ -281,6 +282,10 @@ class TEventBridge : public QObject {
                 C->MouseMove(ShiftOf(ME->modifiers(), ME->buttons()), At.X, At.Y);
                 return false;
             }
+            case QEvent::ContextMenu: {
+                auto* CE = static_cast<QContextMenuEvent*>(E);
+                return ShowPopup(C, CE->globalPos());
+            }
             case QEvent::Wheel:
                 if (P->VertScroll && W == P->Widget) {
                     QCoreApplication::sendEvent(P->VertScroll, E);
@@ -292,10 +297,24 @@ class TEventBridge : public QObject {
         }
     }
 
+    // The control's popup menu, or the nearest parent's, at a screen point; false when none.
+    static bool ShowPopup(TControl* C, QPoint At) {
+        for (TControl* Owner = C; Owner; Owner = Owner->Parent()) {
+            if (TPopupMenu* Menu = Owner->PopupMenu()) {
+                Menu->SetPopupComponent(C);
+                Menu->Popup(At.x(), At.y());
+                return true;
+            }
+        }
+        return false;
+    }
+
     // Keys ask the control which keys it wants, then reach KeyDown and KeyPress (or KeyUp).
     bool Key(TQtPeer* P, QWidget* W, QKeyEvent* KE, bool Press) {
         if (QApplication::focusWidget() != W) return false;
         TControl* C = P->Control;
+        bool MenuKey = KE->key() == Qt::Key_Menu || (KE->key() == Qt::Key_F10 && KE->modifiers() == Qt::ShiftModifier);
+        if (MenuKey && Press && ShowPopup(C, W->mapToGlobal(W->rect().center()))) return true;
         bool Native = P->NativeText || P->NativeClicks;
         uint16_t VK = VirtualKey(KE->key());
         TShiftState Shift = ShiftOf(KE->modifiers());
