@@ -1,6 +1,8 @@
 #include "icalendar/EntryStore.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
@@ -42,16 +44,25 @@ AnsiString SlotKey(const TEntry& E) {
     return E.Year + "|" + E.Month + "|" + E.Day + "|" + E.Time;
 }
 
-AnsiString MemoPath(const AnsiString& Name) {
-    return AnsiString(Schedule::MemoDirectory) + Name;
+// The memo folder as a native path, resolved once: each memo name is then joined to it as it
+// is, so that thousands of memo files do not each read the folder to match letter case.
+std::string MemoFolder() {
+    std::string Folder = Drives::ToNative(Schedule::MemoDirectory);
+    while (Folder.size() > 1 && Folder.back() == '/') Folder.pop_back();
+    return Folder;
 }
 
 // The memo file's bytes; empty when the name is not a plain file name or there is no file.
-std::string ReadMemoBytes(const AnsiString& Name, bool* Exists = nullptr) {
+std::string ReadMemoBytes(const std::string& Folder, const AnsiString& Name, bool* Exists = nullptr) {
     if (Exists) *Exists = false;
     if (Name.empty() || !Schedule::IsPlainMemoName(Name)) return {};
-    try {
-        std::string B = ReadFileBytes(MemoPath(Name));
+    std::ifstream In(Folder + "/" + Name, std::ios::binary);
+    if (In) {
+        if (Exists) *Exists = true;
+        return std::string(std::istreambuf_iterator<char>(In), {});
+    }
+    try {  // a name written in other letters is still the entry's memo
+        std::string B = ReadFileBytes(AnsiString(Schedule::MemoDirectory) + Name);
         if (Exists) *Exists = true;
         return B;
     } catch (const EStreamError&) {
@@ -195,7 +206,8 @@ std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range) {
                                S.Id.Row);
     };
     std::sort(Out.begin(), Out.end(), [&](const TStoredEntry& A, const TStoredEntry& B) { return Key(A) < Key(B); });
-    for (auto& S : Out) S.Entry.Memo = DecodeMemo(ReadMemoBytes(S.Entry.MemoFile));
+    std::string Folder = MemoFolder();
+    for (auto& S : Out) S.Entry.Memo = DecodeMemo(ReadMemoBytes(Folder, S.Entry.MemoFile));
     return Out;
 }
 
@@ -203,7 +215,7 @@ std::optional<TStoredEntry> TEntryStore::FindByUid(const AnsiString& Uid, const 
     auto Rows = F->LoadRows(" WHERE u.Uid = :U AND u.Occurrence = :O ORDER BY d.rowid", {{"U", Uid}, {"O", Occurrence}});
     if (Rows.empty()) return std::nullopt;
     TStoredEntry S{std::move(Rows[0].Entry), std::move(Rows[0].Id)};
-    S.Entry.Memo = DecodeMemo(ReadMemoBytes(S.Entry.MemoFile));
+    S.Entry.Memo = DecodeMemo(ReadMemoBytes(MemoFolder(), S.Entry.MemoFile));
     return S;
 }
 
@@ -211,7 +223,7 @@ std::optional<TStoredEntry> TEntryStore::FindByUid(const AnsiString& Uid, const 
 namespace {
 AnsiString Joined(const std::vector<AnsiString>& Parts) {
     AnsiString Out;
-    for (auto& P : Parts) Out += (Out.empty() ? "" : " ") + P;
+    for (auto& P : Parts) Out += (Out.empty() ? "" : "; ") + P;
     return Out;
 }
 
@@ -234,6 +246,7 @@ void AddTexts(TParamList& P, const char* const Names[], const TEntry& E) {
     auto T = RowTexts(E);
     for (int I = 0; I < 8; ++I) P.emplace_back(Names[I], *T[I]);
 }
+constexpr size_t MemoBatch = 256;
 const char* const NewNames[] = {"N0", "N1", "N2", "N3", "N4", "N5", "N6", "N7"};
 const char* const OldNames[] = {"O0", "O1", "O2", "O3", "O4", "O5", "O6", "O7"};
 }  // namespace
@@ -242,6 +255,7 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                                  const std::function<void(size_t, size_t)>& Progress) {
     TImportReport Rep;
     Rep.Skipped = Parsed.Skipped;
+    std::string Folder = MemoFolder();
     auto Rows = F->LoadRows();
     std::map<AnsiString, size_t> BySlot;
     std::map<std::pair<AnsiString, AnsiString>, size_t> ByUid;
@@ -291,7 +305,7 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
         if (Known != ByUid.end()) {
             auto& Row = Rows[Known->second];
             bool Exists = false;
-            if (SameRow(Row.Entry, In.Entry) && ReadMemoBytes(Row.Entry.MemoFile, &Exists) == P.Bytes && Exists) {
+            if (SameRow(Row.Entry, In.Entry) && ReadMemoBytes(Folder, Row.Entry.MemoFile, &Exists) == P.Bytes && Exists) {
                 ++Rep.Unchanged;
             } else {
                 P.Row = Row.Row;
@@ -330,53 +344,56 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
     std::string Stamp = "UPDATE " + U + " SET LastModified = coalesce(nullif(:L, ''), LastModified)"
                         " WHERE Entry = CAST(:R AS INTEGER)";
 
-    std::vector<std::unique_ptr<TStagedFile>> Staged;
-    Staged.reserve(Plans.size());
-    for (auto& P : Plans) {
-        Tick();
-        Staged.push_back(std::make_unique<TStagedFile>(MemoPath(P.In->Entry.MemoFile), P.Bytes));
-    }
-    std::vector<TStagedFile*> Installed;
-    {
-        TTransaction T(F->Handle());
-        for (size_t I = 0; I < Plans.size(); ++I) {
-            auto& P = Plans[I];
-            const TIncoming& In = *P.In;
-            TParamList Params;
-            AddTexts(Params, NewNames, In.Entry);
-            if (P.Row == 0) {
-                F->Run(Insert, Params);
-                if (F->LastChanges() == 1) {
-                    F->Run(Name, {{"U", In.Uid}, {"O", In.Occurrence}, {"C", In.Created}, {"L", In.LastModified}});
-                    Staged[I]->Install();
-                    Installed.push_back(Staged[I].get());
-                    continue;
+    // One transaction for the whole file; memo files are staged and put in place a batch at a
+    // time (few files open at once, one sync per batch) and all put back if the commit fails.
+    std::vector<std::unique_ptr<TStagedFileSet>> Sets;
+    auto UndoAll = [&] {
+        for (auto It = Sets.rbegin(); It != Sets.rend(); ++It) (*It)->Undo();
+    };
+    TTransaction T(F->Handle());
+    try {
+        for (size_t First = 0; First < Plans.size(); First += MemoBatch) {
+            auto Set = std::make_unique<TStagedFileSet>();
+            for (size_t I = First; I < Plans.size() && I < First + MemoBatch; ++I) {
+                Tick();
+                auto& P = Plans[I];
+                const TIncoming& In = *P.In;
+                TParamList Params;
+                AddTexts(Params, NewNames, In.Entry);
+                bool Written = false;
+                if (P.Row == 0) {
+                    F->Run(Insert, Params);
+                    Written = F->LastChanges() == 1;
+                    if (Written)
+                        F->Run(Name, {{"U", In.Uid}, {"O", In.Occurrence}, {"C", In.Created}, {"L", In.LastModified}});
+                    else
+                        --Rep.Imported;
+                } else {
+                    AddTexts(Params, OldNames, P.Old);
+                    Params.emplace_back("R", IntToStr(P.Row));
+                    F->Run(Update, Params);
+                    Written = F->LastChanges() == 1;
+                    if (Written)
+                        F->Run(Stamp, {{"L", In.LastModified}, {"R", IntToStr(P.Row)}});
+                    else
+                        --Rep.Updated;
                 }
-                --Rep.Imported;
-            } else {
-                AddTexts(Params, OldNames, P.Old);
-                Params.emplace_back("R", IntToStr(P.Row));
-                F->Run(Update, Params);
-                if (F->LastChanges() == 1) {
-                    F->Run(Stamp, {{"L", In.LastModified}, {"R", IntToStr(P.Row)}});
-                    Staged[I]->Install();
-                    Installed.push_back(Staged[I].get());
-                    continue;
-                }
-                --Rep.Updated;
+                if (Written)
+                    Set->Add(Folder + "/" + In.Entry.MemoFile, P.Bytes);
+                else
+                    Rep.Skipped.push_back({In.Uid, In.StartText, In.Summary,
+                                           Say("가져오는 동안 다른 프로그램이 그 일정을 바꿨습니다.",
+                                               "another program changed the entry meanwhile")});
             }
-            Rep.Skipped.push_back({In.Uid, In.StartText, In.Summary,
-                                   Say("가져오는 동안 다른 프로그램이 그 일정을 바꿨습니다.",
-                                       "another program changed the entry meanwhile")});
+            Set->Install();
+            Sets.push_back(std::move(Set));
         }
-        try {
-            T.Commit();
-        } catch (...) {
-            for (auto It = Installed.rbegin(); It != Installed.rend(); ++It) (*It)->Undo();
-            throw;
-        }
+        T.Commit();
+    } catch (...) {
+        UndoAll();
+        throw;
     }
-    for (auto* S : Installed) S->Finish();
+    for (auto& Set : Sets) Set->Finish();
     if (Progress) Progress(Total * 2, Total * 2);
     return Rep;
 }

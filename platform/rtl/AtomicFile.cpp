@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -64,8 +65,17 @@ int WriteAll(int Fd, const std::string& Bytes) {
 }
 }  // namespace
 
-TStagedFile::TStagedFile(const AnsiString& Path, const std::string& Bytes) : FPath(Path) {
-    FTarget = Drives::ToNative(Path);
+TStagedFile::TStagedFile(const AnsiString& Path, const std::string& Bytes)
+    : FPath(Path), FTarget(Drives::ToNative(Path)) {
+    Stage(Bytes);
+}
+
+TStagedFile::TStagedFile(const std::string& NativeTarget, const std::string& Bytes, bool Deferred)
+    : FPath(NativeTarget), FTarget(NativeTarget), FDeferred(Deferred) {
+    Stage(Bytes);
+}
+
+void TStagedFile::Stage(const std::string& Bytes) {
     struct stat Old;
     if (stat(FTarget.c_str(), &Old) == 0) {
         if (S_ISDIR(Old.st_mode)) Fail(EISDIR);
@@ -83,7 +93,7 @@ TStagedFile::TStagedFile(const AnsiString& Path, const std::string& Bytes) : FPa
     flock(FFd, LOCK_EX);
     int Rc = WriteAll(FFd, Bytes);
     if (Rc == 0 && FHadOld && fchmod(FFd, FOldMode) != 0) Rc = errno;
-    if (Rc == 0 && fsync(FFd) != 0) Rc = errno;
+    if (Rc == 0 && !FDeferred && fsync(FFd) != 0) Rc = errno;
     if (Rc != 0) Fail(Rc);
 }
 
@@ -111,6 +121,7 @@ void TStagedFile::Install() {
     FInstalled = true;
     close(FFd);
     FFd = -1;
+    if (FDeferred) return;
     if (int Rc = SyncFolder(FolderOf(FTarget)); Rc != 0) {
         Undo();
         Fail(Rc);
@@ -138,6 +149,37 @@ void WriteFileAtomic(const AnsiString& Path, const std::string& Bytes) {
     TStagedFile File(Path, Bytes);
     File.Install();
     File.Finish();
+}
+
+void TStagedFileSet::Add(const std::string& NativePath, const std::string& Bytes) {
+    FFiles.push_back(std::unique_ptr<TStagedFile>(new TStagedFile(NativePath, Bytes, true)));
+}
+
+void TStagedFileSet::Install() {
+    if (FFiles.empty()) return;
+    // One sync of the file system puts every staged byte on disk before any name changes.
+    if (syncfs(FFiles.front()->FFd) != 0) FFiles.front()->Fail(errno);
+    std::vector<std::string> Folders;
+    try {
+        for (auto& F : FFiles) {
+            F->Install();
+            std::string Dir = FolderOf(F->FTarget);
+            if (std::find(Folders.begin(), Folders.end(), Dir) == Folders.end()) Folders.push_back(Dir);
+        }
+        for (auto& Dir : Folders)
+            if (int Rc = SyncFolder(Dir); Rc != 0) FFiles.front()->Fail(Rc);
+    } catch (...) {
+        Undo();
+        throw;
+    }
+}
+
+void TStagedFileSet::Undo() {
+    for (auto It = FFiles.rbegin(); It != FFiles.rend(); ++It) (*It)->Undo();
+}
+
+void TStagedFileSet::Finish() {
+    for (auto& F : FFiles) F->Finish();
 }
 
 int RemoveStagingLeftovers(const AnsiString& Dir) {

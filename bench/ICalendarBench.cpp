@@ -1,0 +1,146 @@
+// Export and import of 100,000 entries, each beside libical alone doing its part of the same
+// work on the same calendar: serialising it (export) and parsing it (import).
+#include <benchmark/benchmark.h>
+#include <libical/ical.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "icalendar/EntryStore.h"
+#include "platform/rtl/Cp949.h"
+#include "platform/rtl/Dates.h"
+#include "platform/rtl/Files.h"
+#include "store/DBTables.h"
+#include "store/Schedule.h"
+
+using namespace ICalendar;
+
+namespace {
+
+int Count() {
+    const char* N = std::getenv("AGENDIX_BENCH_ENTRIES");
+    return N ? std::atoi(N) : 100000;
+}
+
+std::string NewFolder() {
+    char Tmpl[] = "/tmp/agendix-bench-XXXXXX";
+    std::string Folder = mkdtemp(Tmpl);
+    setenv("XDG_DATA_HOME", Folder.c_str(), 1);
+    Drives::EnsureDriveC();
+    return Folder;
+}
+
+// Sixteen entries a day from 1 January 2000, each with a two-line Korean memo, written as the
+// program writes them; and the calendar they export to.
+struct World {
+    std::string Folder, Calendar;
+    World() {
+        setenv("TZ", "Asia/Seoul", 1);
+        Folder = NewFolder();
+        TEntryStore Store;
+        TQuery Q(nullptr);
+        Q.SetDatabaseName("BCDEMOS");
+        Q.SQL()->Add(
+            "INSERT INTO \"Agendix.DB\" VALUES (:Y, :M, :D, :T, :S, :E, :Ti, :F)");
+        std::string Memo = Utf8ToCp949("준비물: 노트북, 자료\r\n장소: 3층 회의실\r\n");
+        {
+            TTransaction T(Q);
+            TDateTime Day = EncodeDate(2000, 1, 1);
+            for (int I = 0; I < Count(); ++I) {
+                uint16_t Y, M, D;
+                DecodeDate(Day + I / 16, Y, M, D);
+                int H = 6 + I % 16;
+                AnsiString Time = H < 10 ? "0" + IntToStr(H) : IntToStr(H);
+                AnsiString Name = Schedule::MemoFileName(IntToStr(Y), IntToStr(M), IntToStr(D), Time);
+                Q.ParamByName("Y")->SetAsString(IntToStr(Y));
+                Q.ParamByName("M")->SetAsString(IntToStr(M));
+                Q.ParamByName("D")->SetAsString(IntToStr(D));
+                Q.ParamByName("T")->SetAsString(Time);
+                Q.ParamByName("S")->SetAsString(IntToStr((H - 6) * 2));
+                Q.ParamByName("E")->SetAsString(IntToStr((H - 6) * 2 + 2));
+                Q.ParamByName("Ti")->SetAsString("주간 회의 " + IntToStr(I));
+                Q.ParamByName("F")->SetAsString(Name);
+                Q.ExecSQL();
+                WriteFile(Folder + "/agendix/drive_c/Temp/" + Name, Memo);
+            }
+            T.Commit();
+        }
+        Calendar = ExportEntries(Store, {}, "Asia/Seoul").Text;
+    }
+    static void WriteFile(const std::string& Path, const std::string& Bytes) {
+        FILE* F = std::fopen(Path.c_str(), "wb");
+        std::fwrite(Bytes.data(), 1, Bytes.size(), F);
+        std::fclose(F);
+    }
+};
+
+World& TheWorld() {
+    static World W;
+    setenv("XDG_DATA_HOME", W.Folder.c_str(), 1);
+    return W;
+}
+
+void Export(benchmark::State& State) {
+    TheWorld();
+    TEntryStore Store;
+    for (auto _ : State) benchmark::DoNotOptimize(ExportEntries(Store, {}, "Asia/Seoul").Exported);
+    State.counters["entries"] = Count();
+}
+
+void LibicalSerialise(benchmark::State& State) {
+    World& W = TheWorld();
+    icalcomponent* Cal = icalparser_parse_string(W.Calendar.c_str());
+    for (auto _ : State) {
+        char* Text = icalcomponent_as_ical_string_r(Cal);
+        benchmark::DoNotOptimize(Text);
+        free(Text);
+    }
+    icalcomponent_free(Cal);
+}
+
+// Into an empty data folder: every event becomes a row and a memo file.
+void ImportNew(benchmark::State& State) {
+    World& W = TheWorld();
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::string Folder = NewFolder();
+        State.ResumeTiming();
+        {
+            TEntryStore Store;
+            TImportReport R = ImportText(Store, W.Calendar, {}, false);
+            if (R.Imported != Count()) State.SkipWithError("not every event was imported");
+        }
+        State.PauseTiming();
+        std::filesystem::remove_all(Folder);
+        State.ResumeTiming();
+    }
+}
+
+// The same file again: every event is recognised and nothing is written.
+void ImportUnchanged(benchmark::State& State) {
+    World& W = TheWorld();
+    TEntryStore Store;
+    for (auto _ : State) {
+        TImportReport R = ImportText(Store, W.Calendar, {}, false);
+        if (R.Unchanged != Count()) State.SkipWithError("the file was not recognised");
+    }
+}
+
+void LibicalParse(benchmark::State& State) {
+    World& W = TheWorld();
+    for (auto _ : State) {
+        icalcomponent* Cal = icalparser_parse_string(W.Calendar.c_str());
+        benchmark::DoNotOptimize(Cal);
+        icalcomponent_free(Cal);
+    }
+}
+
+}  // namespace
+
+BENCHMARK(LibicalSerialise)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Export)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(LibicalParse)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ImportUnchanged)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ImportNew)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_MAIN();
