@@ -5,6 +5,8 @@
 #   a later sync with one change     vs  one PROPFIND by curl (Depth 1, every member's ETag,
 #                                        and Depth 0, the collection's sync token).
 # Usage: bench/caldav_sync.sh [N]   (default 10000; builds agendix-cal in build/bench)
+# Radicale checks a new item's UID against every item of the collection, so N PUTs cost it time
+# growing with N squared, the same for both sides: 10000 takes hours, 1000 a few minutes.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/setup.sh"

@@ -47,12 +47,17 @@ class TSync {
         : FClient(Client), FStore(Store), FProgress(Progress), FDb(Db), FZone(UserTimeZone()) {}
 
     TSyncReport Run() {
-        TCalDavClient::TCollection Col = FClient.Probe();
         TSyncState State(FDb, FClient.Url());
         FState = &State;
+        // With a sync token from the last run the change report alone tells what happened.
+        TCalDavClient::TCollection Col;
+        if (State.SyncToken().empty())
+            Col = FClient.Probe();
+        else
+            Col = {State.CTag(), State.SyncToken(), true};
         try {
-            RunWith(Col);
-            if (!FDeferred) State.SetCollection(FNewToken, Col.CTag);
+            RunWith(Col, !State.SyncToken().empty());
+            if (!FDeferred) State.SetCollection(FNewToken, FCTag);
             State.Flush();
         } catch (...) {
             // What was done before the fault is true on both sides: keep it.
@@ -66,12 +71,20 @@ class TSync {
     }
 
   private:
-    void RunWith(const TCalDavClient::TCollection& Col) {
+    void RunWith(const TCalDavClient::TCollection& Col, bool Unprobed) {
+        FCTag = Col.CTag;
         std::map<std::string, std::string> Changed;  // href -> ETag
         std::set<std::string> Removed;               // paths
         bool Full = false;
         if (Col.SyncCollection) {
-            TCalDavClient::TChanges C = FClient.SyncChanges(FState->SyncToken());
+            TCalDavClient::TChanges C;
+            try {
+                C = FClient.SyncChanges(FState->SyncToken());
+            } catch (const ECalDavError& E) {
+                // The collection no longer answers as it did: look at it afresh.
+                if (!Unprobed || E.Kind() != ECalDavError::Protocol) throw;
+                return RunWith(FClient.Probe(), false);
+            }
             Full = FState->SyncToken().empty();
             if (C.TokenRefused) {
                 C = FClient.SyncChanges("");
@@ -353,7 +366,7 @@ class TSync {
     TSyncReport FReport;
     std::map<std::string, TStoredEntry> FLocal;  // by UID
     std::set<std::string> FHandled;              // UIDs settled in this run
-    std::string FNewToken;
+    std::string FNewToken, FCTag;
     bool FDeferred = false;
     size_t FDone = 0, FTotal = 0;
 };
