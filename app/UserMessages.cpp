@@ -54,5 +54,11 @@ AnsiString UserMessage(const Exception& E, const AnsiString& Doing) {
 }
 
 void ShowUserMessage(const Exception& E) {
-    Application->ShowException(Exception(UserMessage(E)));
+    // One action can meet the same failure twice in a row: a dialog's close refreshes the window,
+    // and so does the activation that the close leaves behind. The user hears of it once.
+    static AnsiString LastText;
+    AnsiString Text = UserMessage(E);
+    if (Application->InPostedActivation() && Text == LastText) return;
+    LastText = Text;
+    Application->ShowException(Exception(Text));
 }

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
         Application->Initialize(argc, argv);
         // One program per data folder: a second start brings the running window to the front.
         if (!Application->ClaimSingleInstance(Drives::DataFolder())) return 0;
+        Application->CloseOnTerminationSignals();
         RemoveStagingLeftovers(MemoDirectory);
         Application->CreateForm(Form1);
         Application->CreateForm(Form2);

@@ -14,6 +14,7 @@ AGENDIX_PACKAGES=(
   radicale python3-caldav python3-icalendar
   dbus at-spi2-core python3-pyatspi weston qt6-wayland
   desktop-file-utils appstream lintian dpkg-dev file fakeroot librsvg2-bin
+  libxcb1-dev
 )
 
 as_root() {

@@ -129,18 +129,23 @@ std::shared_ptr<TSqliteDatabase> TSqliteDatabase::Connect(const AnsiString& Data
 }
 
 TSqliteDatabase::TSqliteDatabase(std::string Path, const AnsiString& DatabaseName) : FPath(std::move(Path)) {
+    // A file without write permission is read-only, also for a user who could override it.
+    struct stat St {};
+    bool Writable = stat(FPath.c_str(), &St) != 0 || (St.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
     try {
-        OpenFile(DatabaseName, false);
+        OpenFile(DatabaseName, Writable ? omReadWrite : omReadOnly);
     } catch (const EEngineError& E) {
-        // A file the user may only read is still shown; immutable, as nobody can write it either.
+        // A file the user may only read is still shown. When even reading needs a write (the
+        // log's index cannot be made beside it), it is read as immutable: nobody can change it.
         if (E.Kind() != TDbFailure::ReadOnly && E.Kind() != TDbFailure::IO) throw;
-        if (access(FPath.c_str(), F_OK) != 0 || access(FPath.c_str(), R_OK) != 0) throw;
-        OpenFile(DatabaseName, true);
+        if (access(FPath.c_str(), R_OK) != 0) throw;
+        OpenFile(DatabaseName, omImmutable);
     }
     FileIdentity(FPath, FDevice, FInode);
 }
 
-void TSqliteDatabase::OpenFile(const AnsiString& DatabaseName, bool Immutable) {
+void TSqliteDatabase::OpenFile(const AnsiString& DatabaseName, TOpenMode Mode) {
+    bool Immutable = Mode == omImmutable;
     std::string Uri = "file:";
     for (unsigned char C : FPath) {
         bool Plain = std::isalnum(C) || C == '/' || C == '.' || C == '_' || C == '-' || C >= 0x80;
@@ -149,7 +154,7 @@ void TSqliteDatabase::OpenFile(const AnsiString& DatabaseName, bool Immutable) {
         Uri += Plain ? std::string(1, static_cast<char>(C)) : std::string(Hex);
     }
     if (Immutable) Uri += "?immutable=1";
-    int Flags = Immutable ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    int Flags = Mode == omReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
     int Rc = sqlite3_open_v2(Uri.c_str(), &FDb, Flags | SQLITE_OPEN_URI, nullptr);
     if (Rc != SQLITE_OK) {
         AnsiString Msg = FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(Rc);
@@ -160,7 +165,7 @@ void TSqliteDatabase::OpenFile(const AnsiString& DatabaseName, bool Immutable) {
     }
     sqlite3_extended_result_codes(FDb, 1);
     sqlite3_busy_timeout(FDb, GBusyTimeout);
-    FReadOnly = Immutable || sqlite3_db_readonly(FDb, "main") == 1;
+    FReadOnly = Mode != omReadWrite || sqlite3_db_readonly(FDb, "main") == 1;
     try {
         // The first statement reads the file header, so a file that is not a database fails here.
         // WAL with synchronous FULL: every returned commit is on disk, and a killed process
@@ -243,7 +248,8 @@ std::vector<TColumnInfo> TSqliteDatabase::TableColumns(const AnsiString& Table) 
 void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<AnsiString>& Columns) {
     AnsiString Name = Table;
     for (auto& C : Columns) Name += "_" + C;
-    if (FIndexed.count(Name)) return;
+    // A file that may only be read is read without the index it lacks.
+    if (FIndexed.count(Name) || FReadOnly) return;
     std::string Sql = "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
     for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
     Exec(Sql + ")");

@@ -101,7 +101,8 @@ class TSqliteDatabase {
   private:
     friend class TStatement;
     TSqliteDatabase(std::string Path, const AnsiString& DatabaseName);
-    void OpenFile(const AnsiString& DatabaseName, bool Immutable);
+    enum TOpenMode { omReadWrite, omReadOnly, omImmutable };
+    void OpenFile(const AnsiString& DatabaseName, TOpenMode Mode);
     void CloseHandle();
     bool SameFile() const;  // the file on disk is still the one this connection opened
     sqlite3_stmt* Borrow(const std::string& Sql, bool& Cached, bool MayFail = false);

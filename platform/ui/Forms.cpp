@@ -581,7 +581,11 @@ void TApplication::PostActivation(TForm* F) {
     QTimer::singleShot(0, [this] {
         TForm* Target = FPendingActivation;
         FPendingActivation = nullptr;
-        if (Target && Target->Visible() && !FActiveForm) SetActiveForm(Target);
+        if (Target && Target->Visible() && !FActiveForm) {
+            FInPostedActivation = true;
+            SetActiveForm(Target);
+            FInPostedActivation = false;
+        }
     });
 }
 

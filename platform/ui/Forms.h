@@ -170,6 +170,8 @@ class TApplication : public TComponent {
     // One program per data folder: true for the first; a later one asks the first to bring its
     // main window to the front and gets false.
     bool ClaimSingleInstance(const std::string& Folder);
+    // SIGTERM and SIGINT close the main form, so the program ends as after the user closed it.
+    void CloseOnTerminationSignals();
     // Shows the main form and runs the event loop until the main form closes.
     void Run();
     void Terminate();
@@ -204,6 +206,8 @@ class TApplication : public TComponent {
     // The program as a whole lost or regained the user (another program's window was active).
     void ApplicationStateChanged(bool Active);
     int ModalDepth() const { return FModalDepth; }
+    // True while a form is activated because the window that the user just closed left it behind.
+    bool InPostedActivation() const { return FInPostedActivation; }
     // Forgets forms, hooks and state, destroying the forms: tests start afresh with it.
     void Reset();
 
@@ -214,7 +218,7 @@ class TApplication : public TComponent {
     TForm* FActiveForm = nullptr;
     TForm* FPendingActivation = nullptr;
     AnsiString FTitle = "Agendix";
-    bool FTerminated = false, FInitialized = false, FWasInactive = false;
+    bool FTerminated = false, FInitialized = false, FWasInactive = false, FInPostedActivation = false;
     int FModalDepth = 0;
     std::vector<class QEventLoop*> FLoops;
     class QLockFile* FInstanceLock = nullptr;

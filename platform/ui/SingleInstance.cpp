@@ -4,11 +4,14 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QThread>
 #include <QWidget>
+
+#include <xcb/xcb.h>
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/qt/QtPeer.h"
@@ -27,6 +30,14 @@ void BringToFront() {
     if (W->isMinimized()) W->showNormal();
     W->raise();
     W->activateWindow();
+    // The request above carries the time of the last X event this program saw, which is older
+    // than the focus the user gave another program since; without a window manager the server
+    // ignores it. The user did ask for this window: focus it now.
+    if (auto* X11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        xcb_set_input_focus(X11->connection(), XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(W->winId()),
+                            XCB_CURRENT_TIME);
+        xcb_flush(X11->connection());
+    }
 }
 }  // namespace
 

@@ -122,6 +122,46 @@ void PressKey(TWinControl* C, uint16_t VirtualKey, TShiftState Shift) {
     QApplication::sendEvent(W, &Release);
 }
 
+namespace {
+void SendKey(QWidget* W, int Key, Qt::KeyboardModifiers Mods, const QString& Text) {
+    QKeyEvent Press(QEvent::KeyPress, Key, Mods, Text);
+    QApplication::sendEvent(W, &Press);
+    QKeyEvent Release(QEvent::KeyRelease, Key, Mods, Text);
+    if (QApplication::focusWidget() == W) QApplication::sendEvent(W, &Release);
+}
+}  // namespace
+
+void TypeKeys(const AnsiString& Text) {
+    for (QChar Ch : ToQ(Text)) {
+        QWidget* W = QApplication::focusWidget();
+        if (!W) return;
+        int Key = Ch.isLetter() ? Qt::Key_A + (Ch.toUpper().unicode() - 'A') : Ch.unicode();
+        if (Ch == ' ') Key = Qt::Key_Space;
+        SendKey(W, Key, Ch.isUpper() ? Qt::ShiftModifier : Qt::NoModifier, QString(Ch));
+        ProcessEvents();
+    }
+}
+
+void PressFocusedKey(uint16_t VirtualKey, TShiftState Shift) {
+    if (QWidget* W = QApplication::focusWidget()) SendKey(W, QtKey(VirtualKey), Modifiers(Shift), QString());
+    ProcessEvents();
+}
+
+TWinControl* FocusedControl() {
+    for (QWidget* W = QApplication::focusWidget(); W; W = W->parentWidget()) {
+        QVariant V = W->property("agendixPeer");
+        if (V.isValid())
+            return dynamic_cast<TWinControl*>(reinterpret_cast<TQtPeer*>(V.value<quintptr>())->Control);
+    }
+    return nullptr;
+}
+
+void SwitchAwayAndBack() {
+    Application->ApplicationStateChanged(false);
+    Application->ApplicationStateChanged(true);
+    ProcessEvents();
+}
+
 void TypeText(TWinControl* C, const AnsiString& Text) {
     QWidget* W = FocusTarget(C);
     if (!W) return;

@@ -18,6 +18,14 @@ void Click(TControl* C);
 void DoubleClickAt(TControl* C, int X, int Y);
 // A key press and release sent to the control's widget (focus it first for real routing).
 void PressKey(TWinControl* C, uint16_t VirtualKey, TShiftState Shift = 0);
+// Keys as the keyboard sends them, to whatever has the keyboard focus: one key press and release
+// per character of Text (letters, digits, blanks), or one key.
+void TypeKeys(const AnsiString& Text);
+void PressFocusedKey(uint16_t VirtualKey, TShiftState Shift = 0);
+// The control whose window has the keyboard focus, or nullptr.
+TWinControl* FocusedControl();
+// The user switches to another program, then back to this one.
+void SwitchAwayAndBack();
 // Text typed into a text control, as committed input-method text.
 void TypeText(TWinControl* C, const AnsiString& Text);
 // An input method composing Preedit in the control, not yet committed.

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Starts the real program on a fixed date under the test display, opens the 14:00 row, types a
-# title, confirms, and checks the stored row. Keeps screenshots of both windows.
+# title, confirms, and checks the stored row. Then a second start on the same data folder must
+# bring the first window to the front and end, and after a normal end (SIGTERM, as a session
+# logging out sends) the database file alone, copied elsewhere, must hold the entry. Keeps
+# screenshots of both windows.
 #   agendix.sh <folder of the agendix binary> <screenshot folder>
 set -euo pipefail
 bin="$1/agendix"
@@ -10,7 +13,9 @@ mkdir -p "$shots"
 
 data="$(mktemp -d /tmp/agendix-smoke-XXXXXX)"
 pid=
+other=
 cleanup() {
+  [ -n "$other" ] && kill "$other" 2>/dev/null || true
   if [ -n "$pid" ]; then
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
@@ -64,4 +69,39 @@ if [ "$row" != "$expected" ]; then
 fi
 memo="$data/agendix/drive_c/Temp/20033514.txt"
 [ -f "$memo" ] || { echo "memo file $memo missing"; exit 1; }
-echo "stored: $row; screenshots in $shots"
+
+# Another program has the focus; a second start gives it back to the first window and ends.
+xmessage -title "another program" "another program" &
+other=$!
+away="$(wait_window 'another program')"
+xdotool windowfocus --sync "$away"
+# Meanwhile another writer files 15:00; the window shows it once the user is back.
+row15() { import -window "$main" -crop 130x13+48+256 -format '%[fx:mean]' info:; }
+before="$(row15)"
+sqlite3 "$db" "INSERT INTO \"Agendix.DB\" VALUES ('2003','3','5','15','18','20','Written elsewhere','20033515.txt');"
+LD_PRELOAD="$faketime_lib" FAKETIME='@2003-03-05 10:00:00' timeout 30 "$bin" || {
+  echo "the second start ended with status $?"
+  exit 1
+}
+sleep 0.5
+focus="$(xdotool getwindowfocus)"
+if [ "$focus" != "$main" ]; then
+  echo "after the second start the focus is on window $focus, not on the main window $main"
+  exit 1
+fi
+[ "$(xdotool search --onlyvisible --name '나의 일정관리' | wc -l)" -eq 1 ] || { echo "two main windows"; exit 1; }
+sleep 0.5
+[ "$(row15)" != "$before" ] || { echo "back in the window, the 15:00 row still looks free"; exit 1; }
+
+# A normal end leaves every entry in the database file itself.
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || { echo "the program ended with status $status after SIGTERM"; exit 1; }
+copy="$(mktemp -d /tmp/agendix-copy-XXXXXX)"
+cp "$db" "$copy/"
+copied="$(sqlite3 "$copy/BCDEMOS.sqlite" 'SELECT group_concat("TiTle", ",") FROM "Agendix.DB";')"
+rm -rf "$copy"
+[ "$copied" = "Smoke meeting,Written elsewhere" ] || { echo "a copy of BCDEMOS.sqlite alone holds '$copied'"; exit 1; }
+echo "stored: $row; second start handed over; the copied database holds the entry; screenshots in $shots"
