@@ -35,8 +35,9 @@ AnsiString NoteLines(const char* Heading, const std::vector<TEventNote>& Notes) 
 }
 
 void Failed(const Exception& E, const AnsiString& Doing, const AnsiString& Caption) {
-    AnsiString Text = dynamic_cast<const EICalendarError*>(&E) ? E.Message() + "\n" + Doing + " 아무것도 바뀌지 않았습니다."
-                                                              : UserMessage(E, Doing);
+    AnsiString Text = dynamic_cast<const EICalendarError*>(&E)
+                          ? E.Message() + "\n" + Doing + " 아무것도 바뀌지 않았습니다."
+                          : UserMessage(E, Doing);
     Application->MessageBox(Text, Caption, MB_OK | MB_ICONERROR);
 }
 }  // namespace
@@ -70,7 +71,8 @@ void ExportCalendar() {
         TEntryStore Store;
         TExportResult R = ExportEntries(Store, {}, UserTimeZone());
         WriteFileAtomic(Name, R.Text);
-        Application->MessageBox(ExportSummary(R.Exported, true) + "\n" + Name, Caption, MB_OK | MB_ICONINFORMATION);
+        Application->MessageBox(ExportSummary(R.Exported, true) + "\n" + Name, Caption,
+                                MB_OK | MB_ICONINFORMATION);
     } catch (const Exception& E) {
         Failed(E, "일정을 내보내지 못했습니다.", Caption);
     }

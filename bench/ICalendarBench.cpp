@@ -41,8 +41,7 @@ struct World {
         TEntryStore Store;
         TQuery Q(nullptr);
         Q.SetDatabaseName("BCDEMOS");
-        Q.SQL()->Add(
-            "INSERT INTO \"Agendix.DB\" VALUES (:Y, :M, :D, :T, :S, :E, :Ti, :F)");
+        Q.SQL()->Add("INSERT INTO \"Agendix.DB\" VALUES (:Y, :M, :D, :T, :S, :E, :Ti, :F)");
         std::string Memo = Utf8ToCp949("준비물: 노트북, 자료\r\n장소: 3층 회의실\r\n");
         {
             TTransaction T(Q);

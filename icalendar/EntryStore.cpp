@@ -127,11 +127,11 @@ struct TEntryStore::TState {
 };
 
 std::vector<TEntryStore::TState::TRow> TEntryStore::TState::LoadRows(const std::string& Where,
-                                                                      const TParamList& Params) {
+                                                                     const TParamList& Params) {
     std::string Text = "SELECT d.rowid";
     for (auto* Fd : Fields) Text += ", d." + Q(Fd);
-    Text += ", u.Uid, u.Occurrence, u.Created, u.LastModified FROM " + Q(Schedule::TableName) + " d LEFT JOIN " +
-            Q(UidTableName) + " u ON u.Entry = d.rowid" + Where;
+    Text += ", u.Uid, u.Occurrence, u.Created, u.LastModified FROM " + Q(Schedule::TableName) +
+            " d LEFT JOIN " + Q(UidTableName) + " u ON u.Entry = d.rowid" + Where;
     TQuery& R = Open(Text, Params);
     std::vector<TRow> Rows;
     Rows.reserve(R.RecordCount());
@@ -171,15 +171,15 @@ TEntryStore::TEntryStore(const AnsiString& DatabaseName) : F(std::make_unique<TS
                " (Entry INTEGER PRIMARY KEY, Uid TEXT NOT NULL, Occurrence TEXT NOT NULL DEFAULT '',"
                " Created TEXT NOT NULL, LastModified TEXT NOT NULL)");
         F->Run("CREATE INDEX IF NOT EXISTS " + Q(Name + "_Uid") + " ON " + U + " (Uid, Occurrence)");
-        F->Run("CREATE INDEX IF NOT EXISTS " + Q(Schedule::TableName + std::string("_Year_Month_Day")) + " ON " + D +
-               " (\"Year\", \"Month\", \"Day\")");
+        F->Run("CREATE INDEX IF NOT EXISTS " + Q(Schedule::TableName + std::string("_Year_Month_Day")) +
+               " ON " + D + " (\"Year\", \"Month\", \"Day\")");
         F->Run("CREATE TRIGGER IF NOT EXISTS " + Q(Name + "_insert") + " AFTER INSERT ON " + D +
                " BEGIN INSERT OR REPLACE INTO " + U +
                " (Entry, Uid, Occurrence, Created, LastModified) VALUES (NEW.rowid,"
                " lower(hex(randomblob(16))) || '@agendix', '', " +
                Now() + ", " + Now() + "); END");
-        F->Run("CREATE TRIGGER IF NOT EXISTS " + Q(Name + "_update") + " AFTER UPDATE ON " + D + " BEGIN UPDATE " +
-               U + " SET LastModified = " + Now() + " WHERE Entry = NEW.rowid; END");
+        F->Run("CREATE TRIGGER IF NOT EXISTS " + Q(Name + "_update") + " AFTER UPDATE ON " + D +
+               " BEGIN UPDATE " + U + " SET LastModified = " + Now() + " WHERE Entry = NEW.rowid; END");
         F->Run("CREATE TRIGGER IF NOT EXISTS " + Q(Name + "_delete") + " AFTER DELETE ON " + D +
                " BEGIN DELETE FROM " + U + " WHERE Entry = OLD.rowid; END");
         T.Commit();
@@ -188,8 +188,10 @@ TEntryStore::TEntryStore(const AnsiString& DatabaseName) : F(std::make_unique<TS
     std::string Orphans = " FROM " + D + " WHERE rowid NOT IN (SELECT Entry FROM " + U + ")";
     if (F->Number("SELECT count(*)" + Orphans) > 0) {
         TTransaction T(F->Handle());
-        F->Run("INSERT INTO " + U + " (Entry, Uid, Occurrence, Created, LastModified) SELECT rowid,"
-               " lower(hex(randomblob(16))) || '@agendix', '', " + Now() + ", " + Now() + Orphans);
+        F->Run("INSERT INTO " + U +
+               " (Entry, Uid, Occurrence, Created, LastModified) SELECT rowid,"
+               " lower(hex(randomblob(16))) || '@agendix', '', " +
+               Now() + ", " + Now() + Orphans);
         T.Commit();
     }
 }
@@ -205,20 +207,21 @@ std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range) {
         return std::make_tuple(StrToIntDef(E.Year, 0), StrToIntDef(E.Month, 0), StrToIntDef(E.Day, 0), E.Time,
                                S.Id.Row);
     };
-    std::sort(Out.begin(), Out.end(), [&](const TStoredEntry& A, const TStoredEntry& B) { return Key(A) < Key(B); });
+    std::sort(Out.begin(), Out.end(),
+              [&](const TStoredEntry& A, const TStoredEntry& B) { return Key(A) < Key(B); });
     std::string Folder = MemoFolder();
     for (auto& S : Out) S.Entry.Memo = DecodeMemo(ReadMemoBytes(Folder, S.Entry.MemoFile));
     return Out;
 }
 
 std::optional<TStoredEntry> TEntryStore::FindByUid(const AnsiString& Uid, const AnsiString& Occurrence) {
-    auto Rows = F->LoadRows(" WHERE u.Uid = :U AND u.Occurrence = :O ORDER BY d.rowid", {{"U", Uid}, {"O", Occurrence}});
+    auto Rows = F->LoadRows(" WHERE u.Uid = :U AND u.Occurrence = :O ORDER BY d.rowid",
+                            {{"U", Uid}, {"O", Occurrence}});
     if (Rows.empty()) return std::nullopt;
     TStoredEntry S{std::move(Rows[0].Entry), std::move(Rows[0].Id)};
     S.Entry.Memo = DecodeMemo(ReadMemoBytes(MemoFolder(), S.Entry.MemoFile));
     return S;
 }
-
 
 namespace {
 AnsiString Joined(const std::vector<AnsiString>& Parts) {
@@ -239,14 +242,15 @@ std::string AsRead() {
     return S;
 }
 std::string SlotTaken(const std::string& Table) {
-    return "EXISTS (SELECT 1 FROM " + Table + " WHERE \"Year\" = :N0 AND \"Month\" = :N1 AND \"Day\" = :N2 AND" +
-           " \"Time\" = :N3";
+    return "EXISTS (SELECT 1 FROM " + Table +
+           " WHERE \"Year\" = :N0 AND \"Month\" = :N1 AND \"Day\" = :N2 AND" + " \"Time\" = :N3";
 }
 void AddTexts(TParamList& P, const char* const Names[], const TEntry& E) {
     auto T = RowTexts(E);
     for (int I = 0; I < 8; ++I) P.emplace_back(Names[I], *T[I]);
 }
 constexpr size_t MemoBatch = 256;
+constexpr size_t SmallImport = 64;
 const char* const NewNames[] = {"N0", "N1", "N2", "N3", "N4", "N5", "N6", "N7"};
 const char* const OldNames[] = {"O0", "O1", "O2", "O3", "O4", "O5", "O6", "O7"};
 }  // namespace
@@ -256,7 +260,26 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
     TImportReport Rep;
     Rep.Skipped = Parsed.Skipped;
     std::string Folder = MemoFolder();
-    auto Rows = F->LoadRows();
+    // A few events (a sync, one event) read only the rows they can touch; a file reads them all.
+    std::vector<TState::TRow> Rows;
+    if (Parsed.Events.size() > SmallImport) {
+        Rows = F->LoadRows();
+    } else {
+        std::set<int64_t> Have;
+        auto Keep = [&](std::vector<TState::TRow> More) {
+            for (auto& R : More)
+                if (Have.insert(R.Row).second) Rows.push_back(std::move(R));
+        };
+        for (const TIncoming& In : Parsed.Events) {
+            const TEntry& E = In.Entry;
+            Keep(F->LoadRows(
+                " WHERE d.\"Year\" = :Y AND d.\"Month\" = :M AND d.\"Day\" = :D AND d.\"Time\" = :T",
+                {{"Y", E.Year}, {"M", E.Month}, {"D", E.Day}, {"T", E.Time}}));
+            Keep(F->LoadRows(" WHERE d.rowid IN (SELECT Entry FROM " + Q(UidTableName) +
+                                 " WHERE Uid = :U AND Occurrence = :O)",
+                             {{"U", In.Uid}, {"O", In.Occurrence}}));
+        }
+    }
     std::map<AnsiString, size_t> BySlot;
     std::map<std::pair<AnsiString, AnsiString>, size_t> ByUid;
     for (size_t I = 0; I < Rows.size(); ++I) {
@@ -305,7 +328,8 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
         if (Known != ByUid.end()) {
             auto& Row = Rows[Known->second];
             bool Exists = false;
-            if (SameRow(Row.Entry, In.Entry) && ReadMemoBytes(Folder, Row.Entry.MemoFile, &Exists) == P.Bytes && Exists) {
+            if (SameRow(Row.Entry, In.Entry) &&
+                ReadMemoBytes(Folder, Row.Entry.MemoFile, &Exists) == P.Bytes && Exists) {
                 ++Rep.Unchanged;
             } else {
                 P.Row = Row.Row;
@@ -336,12 +360,14 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
     std::string Insert = "INSERT INTO " + D + " (";
     for (int I = 0; I < 8; ++I) Insert += std::string(I ? ", " : "") + Q(Fields[I]);
     Insert += ") SELECT :N0, :N1, :N2, :N3, :N4, :N5, :N6, :N7 WHERE NOT " + SlotTaken(D) + ")";
-    std::string Update = "UPDATE " + D + " SET " + Assignments() + " WHERE rowid = CAST(:R AS INTEGER)" + AsRead() +
-                         " AND NOT " + SlotTaken(D) + " AND rowid <> CAST(:R AS INTEGER))";
-    std::string Name = "UPDATE " + U +
-                       " SET Uid = :U, Occurrence = :O, Created = coalesce(nullif(:C, ''), Created),"
-                       " LastModified = coalesce(nullif(:L, ''), LastModified) WHERE Entry = last_insert_rowid()";
-    std::string Stamp = "UPDATE " + U + " SET LastModified = coalesce(nullif(:L, ''), LastModified)"
+    std::string Update = "UPDATE " + D + " SET " + Assignments() + " WHERE rowid = CAST(:R AS INTEGER)" +
+                         AsRead() + " AND NOT " + SlotTaken(D) + " AND rowid <> CAST(:R AS INTEGER))";
+    std::string Name =
+        "UPDATE " + U +
+        " SET Uid = :U, Occurrence = :O, Created = coalesce(nullif(:C, ''), Created),"
+        " LastModified = coalesce(nullif(:L, ''), LastModified) WHERE Entry = last_insert_rowid()";
+    std::string Stamp = "UPDATE " + U +
+                        " SET LastModified = coalesce(nullif(:L, ''), LastModified)"
                         " WHERE Entry = CAST(:R AS INTEGER)";
 
     // One transaction for the whole file; memo files are staged and put in place a batch at a
@@ -365,7 +391,9 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                     F->Run(Insert, Params);
                     Written = F->LastChanges() == 1;
                     if (Written)
-                        F->Run(Name, {{"U", In.Uid}, {"O", In.Occurrence}, {"C", In.Created}, {"L", In.LastModified}});
+                        F->Run(
+                            Name,
+                            {{"U", In.Uid}, {"O", In.Occurrence}, {"C", In.Created}, {"L", In.LastModified}});
                     else
                         --Rep.Imported;
                 } else {
@@ -412,8 +440,9 @@ bool TEntryStore::DeleteByUid(const AnsiString& Uid, const AnsiString& Occurrenc
     auto Found = FindByUid(Uid, Occurrence);
     if (!Found) return false;
     TTransaction T(F->Handle());
-    F->Run("DELETE FROM " + Q(Schedule::TableName) + " WHERE rowid = CAST(:R AS INTEGER) AND rowid IN (SELECT Entry FROM " +
-               Q(UidTableName) + " WHERE Uid = :U AND Occurrence = :O)",
+    F->Run("DELETE FROM " + Q(Schedule::TableName) +
+               " WHERE rowid = CAST(:R AS INTEGER) AND rowid IN (SELECT Entry FROM " + Q(UidTableName) +
+               " WHERE Uid = :U AND Occurrence = :O)",
            {{"R", IntToStr(Found->Id.Row)}, {"U", Uid}, {"O", Occurrence}});
     bool Deleted = F->LastChanges() == 1;
     T.Commit();

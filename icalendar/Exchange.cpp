@@ -102,7 +102,8 @@ std::string ExportJson(int Exported) {
 }
 
 std::string ImportJson(const TImportReport& R) {
-    std::string Out = "{\"imported\": " + std::to_string(R.Imported) + ", \"updated\": " + std::to_string(R.Updated) +
+    std::string Out = "{\"imported\": " + std::to_string(R.Imported) +
+                      ", \"updated\": " + std::to_string(R.Updated) +
                       ", \"unchanged\": " + std::to_string(R.Unchanged) + ", \"adjusted\": ";
     JsonNotes(Out, R.Adjusted);
     Out += ", \"skipped\": ";
@@ -122,7 +123,8 @@ AnsiString ImportSummary(const TImportReport& R, bool DryRun, bool Korean) {
                       DryRun ? "(시험 실행, 아무것도 쓰지 않음) " : "", R.Imported, R.Updated, R.Unchanged,
                       Adjusted, Skipped);
     return Format("%sImported %d, updated %d, unchanged %d, adjusted %d, skipped %d.",
-                  DryRun ? "(dry run, nothing written) " : "", R.Imported, R.Updated, R.Unchanged, Adjusted, Skipped);
+                  DryRun ? "(dry run, nothing written) " : "", R.Imported, R.Updated, R.Unchanged, Adjusted,
+                  Skipped);
 }
 
 }  // namespace ICalendar

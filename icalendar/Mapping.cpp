@@ -380,7 +380,8 @@ class TParser {
             if (K == ICAL_VTIMEZONE_COMPONENT) continue;
             if (K != ICAL_VEVENT_COMPONENT) {
                 const char* Name = icalcomponent_kind_to_string(K);
-                Skip(C, Say("일정(VEVENT)이 아닌 항목입니다: ", "not an event: ") + AnsiString(Name ? Name : "?"));
+                Skip(C, Say("일정(VEVENT)이 아닌 항목입니다: ", "not an event: ") +
+                            AnsiString(Name ? Name : "?"));
                 continue;
             }
             TEventInfo Info = InfoOf(C);
@@ -399,7 +400,8 @@ class TParser {
         N.Uid = PropText(C, ICAL_UID_PROPERTY, icalproperty_get_uid);
         N.Summary = ValidUtf8(PropText(C, ICAL_SUMMARY_PROPERTY, icalproperty_get_summary));
         if (icalproperty* P = icalcomponent_get_first_property(C, ICAL_DTSTART_PROPERTY))
-            N.Start = ValidUtf8(icalproperty_get_value_as_string(P) ? icalproperty_get_value_as_string(P) : "");
+            N.Start =
+                ValidUtf8(icalproperty_get_value_as_string(P) ? icalproperty_get_value_as_string(P) : "");
         N.Reason = Why;
         FOut.Skipped.push_back(std::move(N));
     }
@@ -423,7 +425,8 @@ class TParser {
     }
 
     // The event's end for a start: DTEND, else DTSTART + DURATION, else the start itself.
-    bool End(icalcomponent* C, icaltimetype Begin, icaltimetype OriginalStart, icaltimetype& T, AnsiString& Why) {
+    bool End(icalcomponent* C, icaltimetype Begin, icaltimetype OriginalStart, icaltimetype& T,
+             AnsiString& Why) {
         if (icalproperty* P = icalcomponent_get_first_property(C, ICAL_DTEND_PROPERTY)) {
             icaltimetype V = icalproperty_get_dtend(P);
             if (icaltime_is_null_time(V) || !icaltime_is_valid_time(V)) {
@@ -433,8 +436,9 @@ class TParser {
             if (!ZonedValue(FZones, P, V, T, Why)) return false;
             // An occurrence keeps the master's length.
             if (icaltime_compare(Begin, OriginalStart) != 0) {
-                int Seconds = static_cast<int>(icaltime_as_timet_with_zone(T, icaltimezone_get_utc_timezone()) -
-                                               icaltime_as_timet_with_zone(OriginalStart, icaltimezone_get_utc_timezone()));
+                int Seconds = static_cast<int>(
+                    icaltime_as_timet_with_zone(T, icaltimezone_get_utc_timezone()) -
+                    icaltime_as_timet_with_zone(OriginalStart, icaltimezone_get_utc_timezone()));
                 T = icaltime_add(Begin, icaldurationtype_from_int(Seconds));
             }
             return true;
@@ -464,7 +468,9 @@ class TParser {
         if (!FRange.Contains(Day)) return;
         AnsiString StartText = LocalText(S);
         if (S.hour < 6 || S.hour >= 22) {
-            Note(I, StartText, Say("06:00 이전이나 22:00 이후에 시작하는 일정입니다.", "starts before 06:00 or at 22:00 or later"));
+            Note(I, StartText,
+                 Say("06:00 이전이나 22:00 이후에 시작하는 일정입니다.",
+                     "starts before 06:00 or at 22:00 or later"));
             return;
         }
         if (icaltime_compare(E, S) < 0) E = S;
@@ -527,21 +533,27 @@ class TParser {
                       EndSec == (BaseMin + 60) * 60;
         if (RawEnd) En.EndTime = I.RawEnd;
         if (StartSnapped || (EndSnapped && !RawEnd))
-            In.Adjustments.push_back(Say("시작·종료 시각을 30분 단위에 맞췄습니다.", "start and end snapped to the half hour"));
+            In.Adjustments.push_back(
+                Say("시작·종료 시각을 30분 단위에 맞췄습니다.", "start and end snapped to the half hour"));
 
         AnsiString Title = ValidUtf8(I.Summary), Memo = NormalizeBreaks(ValidUtf8(I.Description));
         if (!Schedule::IsOneLine(Title)) {
             Title = OneLine(Title);
-            In.Adjustments.push_back(Say("제목의 줄바꿈을 공백으로 바꿨습니다.", "line breaks in the title became spaces"));
+            In.Adjustments.push_back(
+                Say("제목의 줄바꿈을 공백으로 바꿨습니다.", "line breaks in the title became spaces"));
         }
         bool Replaced = false;
         Title = ReplaceNonCp949(Title, Replaced);
         Memo = ReplaceNonCp949(Memo, Replaced);
-        if (Replaced) In.Adjustments.push_back(Say("CP949로 저장할 수 없는 문자를 \"?\"로 바꿨습니다.", "characters CP949 cannot hold became \"?\""));
+        if (Replaced)
+            In.Adjustments.push_back(Say("CP949로 저장할 수 없는 문자를 \"?\"로 바꿨습니다.",
+                                         "characters CP949 cannot hold became \"?\""));
         if (Cp949Bytes(Title) > 50) {
             Memo = Memo.empty() ? Title : Title + "\n" + Memo;
             Title = CutCp949(Title, 50);
-            In.Adjustments.push_back(Say("제목이 50바이트를 넘어 잘랐고, 전체 제목을 메모 첫 줄에 넣었습니다.", "title over 50 bytes cut; the full title is the memo's first line"));
+            In.Adjustments.push_back(
+                Say("제목이 50바이트를 넘어 잘랐고, 전체 제목을 메모 첫 줄에 넣었습니다.",
+                    "title over 50 bytes cut; the full title is the memo's first line"));
         }
         En.TiTle = Title;
         En.Memo = Memo;
@@ -549,14 +561,19 @@ class TParser {
         FOut.Events.push_back(std::move(In));
     }
 
-    void Single(icalcomponent* C, TEventInfo& I, bool IsOverride) {
+    // The event's UID (made up when missing), start and end; false when it was skipped.
+    bool Span(icalcomponent* C, TEventInfo& I, icaltimetype& S, icaltimetype& E) {
         if (I.Uid.empty()) I.Uid = SyntheticUid(C);
+        AnsiString Why;
+        if (Start(C, S, Why) && End(C, S, S, E, Why)) return true;
+        Skip(C, Why);
+        return false;
+    }
+
+    void Single(icalcomponent* C, TEventInfo& I, bool IsOverride) {
         icaltimetype S, E;
         AnsiString Why;
-        if (!Start(C, S, Why) || !End(C, S, S, E, Why)) {
-            Skip(C, Why);
-            return;
-        }
+        if (!Span(C, I, S, E)) return;
         AnsiString Key;
         if (IsOverride) {
             icalproperty* R = icalcomponent_get_first_property(C, ICAL_RECURRENCEID_PROPERTY);
@@ -571,13 +588,8 @@ class TParser {
     }
 
     void Recurring(icalcomponent* C, TEventInfo& I, const std::vector<icalcomponent*>& Overrides) {
-        if (I.Uid.empty()) I.Uid = SyntheticUid(C);
         icaltimetype S, E;
-        AnsiString Why;
-        if (!Start(C, S, Why) || !End(C, S, S, E, Why)) {
-            Skip(C, Why);
-            return;
-        }
+        if (!Span(C, I, S, E)) return;
         if (S.is_date) {
             Note(I, IcalText(S), Say("종일 일정은 가져오지 않습니다.", "all-day event"));
             return;
@@ -588,7 +600,8 @@ class TParser {
             icalproperty* R = icalcomponent_get_first_property(O, ICAL_RECURRENCEID_PROPERTY);
             icaltimetype RV;
             AnsiString W;
-            if (ZonedValue(FZones, R, icalproperty_get_recurrenceid(R), RV, W)) Replaced[OccurrenceKey(RV)] = O;
+            if (ZonedValue(FZones, R, icalproperty_get_recurrenceid(R), RV, W))
+                Replaced[OccurrenceKey(RV)] = O;
         }
         std::set<AnsiString> Excluded;
         std::set<AnsiString> ExcludedDays;
@@ -618,7 +631,8 @@ class TParser {
             if (Rule.freq == ICAL_NO_RECURRENCE) continue;
             std::unique_ptr<icalrecur_iterator, TIteratorFree> It(icalrecur_iterator_new(Rule, S));
             if (!It) {
-                Note(I, LocalText(ToUser(S, FUser)), Say("반복 규칙(RRULE)을 읽을 수 없습니다.", "unreadable recurrence rule"));
+                Note(I, LocalText(ToUser(S, FUser)),
+                     Say("반복 규칙(RRULE)을 읽을 수 없습니다.", "unreadable recurrence rule"));
                 return;
             }
             icaltimetype From = First;
@@ -668,10 +682,13 @@ class TParser {
         }
         if (TooMany || Kept.size() > static_cast<size_t>(MaxOccurrences)) {
             Note(I, LocalText(ToUser(S, FUser)),
-                 Format(Say("반복 횟수가 너무 많습니다 (가져오는 범위에서 %d회 초과).", "too many occurrences (more than %d in the import range)"), MaxOccurrences));
+                 Format(Say("반복 횟수가 너무 많습니다 (가져오는 범위에서 %d회 초과).",
+                            "too many occurrences (more than %d in the import range)"),
+                        MaxOccurrences));
             return;
         }
-        std::sort(Kept.begin(), Kept.end(), [](auto& A, auto& B) { return icaltime_compare(A.first, B.first) < 0; });
+        std::sort(Kept.begin(), Kept.end(),
+                  [](auto& A, auto& B) { return icaltime_compare(A.first, B.first) < 0; });
         for (auto& [T, Key] : Kept) {
             icaltimetype E2;
             AnsiString W;
@@ -712,6 +729,35 @@ class TParser {
 
 }  // namespace
 
+namespace {
+// The parser reads a long physical line in time that grows with its square, so lines that no
+// conforming writer makes are folded here as RFC 5545 folds them; unfolding gives the same text.
+std::string FoldLongLines(std::string Text) {
+    constexpr size_t Long = 4096, Width = 74;
+    size_t Start = 0;
+    bool Any = false;
+    for (size_t End; Start < Text.size() && !Any; Start = End + 1) {
+        End = Text.find('\n', Start);
+        if (End == std::string::npos) End = Text.size();
+        Any = End - Start > Long;
+    }
+    if (!Any) return Text;
+    std::string Out;
+    Out.reserve(Text.size() + Text.size() / Width * 3);
+    size_t Column = 0;
+    for (char C : Text) {
+        if (C == '\n') {
+            Column = 0;
+        } else if (C != '\r' && ++Column > Width) {
+            Out += "\r\n ";
+            Column = 2;
+        }
+        Out += C;
+    }
+    return Out;
+}
+}  // namespace
+
 TDayRange DefaultRecurrenceWindow(const TCalDay& Today) {
     TDayRange R;
     R.HasFrom = R.HasTo = true;
@@ -725,17 +771,23 @@ TDayRange DefaultRecurrenceWindow(const TCalDay& Today) {
 TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, const AnsiString& Zone) {
     QuietLibical();
     if (Input.find('\0') != std::string::npos)
-        throw EICalendarError(Say("iCalendar 파일이 아닙니다: 이진 데이터가 들어 있습니다.", "not an iCalendar file: it holds binary data"));
+        throw EICalendarError(Say("iCalendar 파일이 아닙니다: 이진 데이터가 들어 있습니다.",
+                                  "not an iCalendar file: it holds binary data"));
     std::string Text = Input;
     // A file with bare CR line ends is still read line by line.
     if (Text.find('\n') == std::string::npos)
         for (char& C : Text)
             if (C == '\r') C = '\n';
+    Text = FoldLongLines(std::move(Text));
     auto Upper = UpperCase(Text.substr(0, std::min<size_t>(Text.size(), 1 << 16)));
     if (Upper.find("BEGIN:VCALENDAR") == std::string::npos)
-        throw EICalendarError(Say("iCalendar 파일이 아닙니다: BEGIN:VCALENDAR 가 없습니다.", "not an iCalendar file: no BEGIN:VCALENDAR"));
+        throw EICalendarError(Say("iCalendar 파일이 아닙니다: BEGIN:VCALENDAR 가 없습니다.",
+                                  "not an iCalendar file: no BEGIN:VCALENDAR"));
     TComponentPtr Root(icalparser_parse_string(Text.c_str()));
-    if (!Root) throw EICalendarError(Say("iCalendar 파일을 읽을 수 없습니다: 달력(VCALENDAR)이 끝나지 않았거나 깨져 있습니다.", "cannot read the iCalendar file: the calendar is unfinished or broken"));
+    if (!Root)
+        throw EICalendarError(
+            Say("iCalendar 파일을 읽을 수 없습니다: 달력(VCALENDAR)이 끝나지 않았거나 깨져 있습니다.",
+                "cannot read the iCalendar file: the calendar is unfinished or broken"));
     std::vector<icalcomponent*> Calendars;
     if (icalcomponent_isa(Root.get()) == ICAL_VCALENDAR_COMPONENT) {
         Calendars.push_back(Root.get());
@@ -744,7 +796,9 @@ TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, 
              C = icalcomponent_get_next_component(Root.get(), ICAL_VCALENDAR_COMPONENT))
             Calendars.push_back(C);
     }
-    if (Calendars.empty()) throw EICalendarError(Say("iCalendar 파일이 아닙니다: 달력(VCALENDAR)이 없습니다.", "not an iCalendar file: no VCALENDAR"));
+    if (Calendars.empty())
+        throw EICalendarError(Say("iCalendar 파일이 아닙니다: 달력(VCALENDAR)이 없습니다.",
+                                  "not an iCalendar file: no VCALENDAR"));
     TParsedCalendar Out;
     for (icalcomponent* Cal : Calendars) TParser(Cal, Range, Zone, Out).Run(Cal);
     return Out;

@@ -95,7 +95,8 @@ void WriteOutput(const std::string& Name, const std::string& Text) {
     if (!Ok) {
         AnsiString Why = std::strerror(errno);
         unlink(Temp.c_str());
-        throw TReadError{AnsiString(T("파일에 쓸 수 없습니다: ", "cannot write the file: ")) + Name + " (" + Why + ")"};
+        throw TReadError{AnsiString(T("파일에 쓸 수 없습니다: ", "cannot write the file: ")) + Name + " (" +
+                         Why + ")"};
     }
 }
 
@@ -118,8 +119,9 @@ TArgs Parse(int argc, char** argv) {
             if (I + 1 >= argc) throw TUsageError{Arg + T(" 뒤에 날짜가 없습니다.", " needs a date.")};
             TCalDay D;
             if (!ParseCalDay(argv[++I], D))
-                throw TUsageError{AnsiString(T("날짜는 YYYY-MM-DD 로 씁니다: ", "dates are written YYYY-MM-DD: ")) +
-                                  argv[I]};
+                throw TUsageError{
+                    AnsiString(T("날짜는 YYYY-MM-DD 로 씁니다: ", "dates are written YYYY-MM-DD: ")) +
+                    argv[I]};
             (Arg == "--from" ? A.Range.HasFrom : A.Range.HasTo) = true;
             (Arg == "--from" ? A.Range.From : A.Range.To) = D;
         } else if (Arg == "--dry-run" && A.Command == "import") {

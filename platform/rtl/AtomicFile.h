@@ -43,7 +43,7 @@ class TStagedFileSet {
     // NativePath is used as it is, without resolving letter case, so that staging thousands of
     // new files in one folder does not read the folder for each. EFCreateError naming it.
     void Add(const std::string& NativePath, const std::string& Bytes);
-    void Install();                                              // EFCreateError; all or none
+    void Install();  // EFCreateError; all or none
     void Undo();
     void Finish();
     size_t Count() const { return FFiles.size(); }

@@ -13,9 +13,25 @@ size_t SequenceLength(const std::string& S, size_t I) {
     return std::min(Len, S.size() - I);
 }
 
+// Opening a conversion costs more than converting a line of text, so each thread keeps its two.
+struct TConverter {
+    iconv_t Cd = reinterpret_cast<iconv_t>(-1);
+    ~TConverter() {
+        if (Cd != reinterpret_cast<iconv_t>(-1)) iconv_close(Cd);
+    }
+};
+
+iconv_t Open(const char* To, const char* From, bool FromUtf8) {
+    thread_local TConverter ToCp949, ToUtf8;
+    TConverter& C = FromUtf8 ? ToCp949 : ToUtf8;
+    if (C.Cd == reinterpret_cast<iconv_t>(-1)) C.Cd = iconv_open(To, From);
+    if (C.Cd == reinterpret_cast<iconv_t>(-1)) throw EConvertError(AnsiString("no conversion from ") + From + " to " + To);
+    iconv(C.Cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+    return C.Cd;
+}
+
 std::string Convert(const char* To, const char* From, const std::string& In, bool FromUtf8) {
-    iconv_t Cd = iconv_open(To, From);
-    if (Cd == reinterpret_cast<iconv_t>(-1)) throw EConvertError(AnsiString("no conversion from ") + From + " to " + To);
+    iconv_t Cd = Open(To, From, FromUtf8);
     std::string Out(In.size() * 2 + 4, '\0');
     char* InPtr = const_cast<char*>(In.data());
     size_t InLeft = In.size();
@@ -30,7 +46,6 @@ std::string Convert(const char* To, const char* From, const std::string& In, boo
             OutLeft = Out.size() - Used;
             continue;
         }
-        iconv_close(Cd);
         size_t At = In.size() - InLeft;
         if (FromUtf8) {
             std::string Ch = In.substr(At, SequenceLength(In, At));
@@ -39,7 +54,6 @@ std::string Convert(const char* To, const char* From, const std::string& In, boo
         throw EConvertError("the text holds bytes that are not valid CP949 at offset " + std::to_string(At));
     }
     Out.resize(Out.size() - OutLeft);
-    iconv_close(Cd);
     return Out;
 }
 }  // namespace

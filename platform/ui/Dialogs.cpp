@@ -24,8 +24,9 @@ QWidget* ActiveWindow() {
 
 bool PromptForFileName(AnsiString& FileName, const AnsiString& Filter, const AnsiString& Title, bool Save) {
     if (FileDialogHook) return FileDialogHook(FileName, Save);
-    QString Chosen = Save ? QFileDialog::getSaveFileName(ActiveWindow(), ToQ(Title), ToQ(FileName), ToQ(Filter))
-                          : QFileDialog::getOpenFileName(ActiveWindow(), ToQ(Title), ToQ(FileName), ToQ(Filter));
+    QString Chosen =
+        Save ? QFileDialog::getSaveFileName(ActiveWindow(), ToQ(Title), ToQ(FileName), ToQ(Filter))
+             : QFileDialog::getOpenFileName(ActiveWindow(), ToQ(Title), ToQ(FileName), ToQ(Filter));
     if (Chosen.isEmpty()) return false;
     FileName = FromQ(Chosen);
     return true;

@@ -8,9 +8,10 @@ std::string Calendar(const std::string& Events) {
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + Events + "END:VCALENDAR\r\n";
 }
 
-std::string Event(const std::string& Uid, const std::string& Start, const std::string& End, const std::string& Title) {
-    return "BEGIN:VEVENT\r\nUID:" + Uid + "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART:" + Start + "\r\nDTEND:" + End +
-           "\r\nSUMMARY:" + Title + "\r\nEND:VEVENT\r\n";
+std::string Event(const std::string& Uid, const std::string& Start, const std::string& End,
+                  const std::string& Title) {
+    return "BEGIN:VEVENT\r\nUID:" + Uid + "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART:" + Start +
+           "\r\nDTEND:" + End + "\r\nSUMMARY:" + Title + "\r\nEND:VEVENT\r\n";
 }
 
 class ScheduleMenuTest : public AppTest {
@@ -35,10 +36,12 @@ TEST_F(ScheduleMenuTest, ExportFromTheContextMenu) {
     TestDriver::ProcessEvents();
     TestDriver::PressKey(Form1->Cal_CurrMonth, VK_APPS);
     ASSERT_EQ(Menu.Shown().size(), 2u);
-    EXPECT_EQ(Menu.Shown()[0], (std::vector<AnsiString>{ScheduleMenu::ExportCaption, ScheduleMenu::ImportCaption}));
+    EXPECT_EQ(Menu.Shown()[0],
+              (std::vector<AnsiString>{ScheduleMenu::ExportCaption, ScheduleMenu::ImportCaption}));
 
     ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_NE(Boxes.Shown()[0].Text.find("일정 1건을 내보냈습니다."), std::string::npos) << Boxes.Shown()[0].Text;
+    EXPECT_NE(Boxes.Shown()[0].Text.find("일정 1건을 내보냈습니다."), std::string::npos)
+        << Boxes.Shown()[0].Text;
     std::string Text = ReadFile(Files / "out.ics");
     EXPECT_NE(Text.find("SUMMARY:회의 준비"), std::string::npos);
     EXPECT_NE(Text.find("DESCRIPTION:첫 줄\\n둘째 줄"), std::string::npos);
@@ -68,7 +71,8 @@ TEST_F(ScheduleMenuTest, ImportShowsProgressResultAndRefreshes) {
         ASSERT_EQ(Boxes.Shown().size(), 1u);
         const AnsiString& Box = Boxes.Shown()[0].Text;
         EXPECT_NE(Box.find("새 일정 401건"), std::string::npos) << Box;
-        EXPECT_NE(Box.find("새벽 일정 — 06:00 이전이나 22:00 이후에 시작하는 일정입니다."), std::string::npos) << Box;
+        EXPECT_NE(Box.find("새벽 일정 — 06:00 이전이나 22:00 이후에 시작하는 일정입니다."), std::string::npos)
+            << Box;
         EXPECT_EQ(Form1->EntryLabel(8)->Caption(), "오늘 들어온 일정");
     }
     auto Before = Rows();

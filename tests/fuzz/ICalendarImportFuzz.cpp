@@ -13,11 +13,12 @@ using namespace ICalendar;
 
 namespace {
 bool Fits(const TEntry& E) {
-    int Time = StrToIntDef(E.Time, -1), Start = StrToIntDef(E.StartTime, -1), End = StrToIntDef(E.EndTime, -1);
-    return Time >= 6 && Time <= 21 && E.Time.size() == 2 && Start >= -1 && Start <= 31 && End >= -1 && End <= 31 &&
-           IsCp949Representable(E.TiTle) && Cp949Length(E.TiTle) <= Schedule::TitleWidth &&
-           Schedule::IsOneLine(E.TiTle) && IsCp949Representable(E.Memo) && Schedule::IsPlainMemoName(E.MemoFile) &&
-           E.MemoFile.size() <= 14;
+    int Time = StrToIntDef(E.Time, -1), Start = StrToIntDef(E.StartTime, -1),
+        End = StrToIntDef(E.EndTime, -1);
+    return Time >= 6 && Time <= 21 && E.Time.size() == 2 && Start >= -1 && Start <= 31 && End >= -1 &&
+           End <= 31 && IsCp949Representable(E.TiTle) && Cp949Length(E.TiTle) <= Schedule::TitleWidth &&
+           Schedule::IsOneLine(E.TiTle) && IsCp949Representable(E.Memo) &&
+           Schedule::IsPlainMemoName(E.MemoFile) && E.MemoFile.size() <= 14;
 }
 
 TEntryStore& Store() {
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     Range.From = {2024, 1, 1};
     Range.To = {2025, 12, 31};
     try {
-        TParsedCalendar P = ParseCalendar(std::string(reinterpret_cast<const char*>(Data), Size), Range, "Asia/Seoul");
+        TParsedCalendar P =
+            ParseCalendar(std::string(reinterpret_cast<const char*>(Data), Size), Range, "Asia/Seoul");
         for (auto& E : P.Events)
             if (!Fits(E.Entry)) __builtin_trap();
         TImportReport R = S.Apply(P, true);

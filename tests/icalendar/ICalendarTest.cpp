@@ -13,7 +13,8 @@ using namespace ICalendar;
 
 namespace {
 
-const char* const Columns = "\"Year\", \"Month\", \"Day\", \"Time\", \"StartTime\", \"EndTime\", \"TiTle\", \"MemoFile\"";
+const char* const Columns =
+    "\"Year\", \"Month\", \"Day\", \"Time\", \"StartTime\", \"EndTime\", \"TiTle\", \"MemoFile\"";
 
 // A calendar around the given lines, with CR LF line ends.
 std::string Cal(const std::string& Body) {
@@ -56,7 +57,9 @@ class ICalendarTest : public ::testing::Test {
         return ExportEntries(Store, Range, "Asia/Seoul").Text;
     }
 
-    std::string MemoPath(const std::string& Name) const { return Home->Path() + "/agendix/drive_c/Temp/" + Name; }
+    std::string MemoPath(const std::string& Name) const {
+        return Home->Path() + "/agendix/drive_c/Temp/" + Name;
+    }
     std::string MemoBytes(const std::string& Name) const { return ReadFile(MemoPath(Name)); }
 
     // Every row, its eight fields joined by '|', in date and slot order.
@@ -108,8 +111,8 @@ TEST_F(ICalendarTest, RoundTripIntoAnEmptyFolderKeepsRowsAndMemoBytes) {
     };
     for (int H = 6; H <= 21; ++H) {
         std::string T = H < 10 ? "0" + std::to_string(H) : std::to_string(H);
-        Entries.push_back({{"2024", "11", "3", T, std::to_string((H - 6) * 2), std::to_string((H - 6) * 2 + 2),
-                            "slot " + T, ""},
+        Entries.push_back({{"2024", "11", "3", T, std::to_string((H - 6) * 2),
+                            std::to_string((H - 6) * 2 + 2), "slot " + T, ""},
                            ""});
     }
     for (auto& [F, Memo] : Entries) {
@@ -166,22 +169,26 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
          Event("ny", "DTSTART;TZID=America/New_York:20240510T200000\nDURATION:PT90M\nSUMMARY:NY\n"),
          {"2024|5|11|09|6|9|NY|202451109.txt"}},
         {"Windows zone name without VTIMEZONE",
-         Event("w", "DTSTART;TZID=W. Europe Standard Time:20240115T020000\n"
-                    "DTEND;TZID=W. Europe Standard Time:20240115T030000\nSUMMARY:Berlin\n"),
+         Event("w",
+               "DTSTART;TZID=W. Europe Standard Time:20240115T020000\n"
+               "DTEND;TZID=W. Europe Standard Time:20240115T030000\nSUMMARY:Berlin\n"),
          {"2024|1|15|10|8|10|Berlin|202411510.txt"}},
         {"Outlook VTIMEZONE under a Windows name",
-         PacificZone + Event("p", "DTSTART;TZID=Pacific Standard Time:20240710T170000\n"
-                                  "DTEND;TZID=Pacific Standard Time:20240710T180000\nSUMMARY:LA\n"),
+         PacificZone + Event("p",
+                             "DTSTART;TZID=Pacific Standard Time:20240710T170000\n"
+                             "DTEND;TZID=Pacific Standard Time:20240710T180000\nSUMMARY:LA\n"),
          {"2024|7|11|09|6|8|LA|202471109.txt"}},
         {"UTC and floating times",
          Event("u", "DTSTART:20240510T000000Z\nDTEND:20240510T010000Z\nSUMMARY:utc\n") +
              Event("f", "DTSTART:20240510T143000\nDTEND:20240510T150000\nSUMMARY:floating\n"),
          {"2024|5|10|09|6|8|utc|202451009.txt", "2024|5|10|14|17|18|floating|202451014.txt"}},
         {"recurrence with EXDATE and an override",
-         Event("r", "DTSTART;TZID=Asia/Seoul:20240506T100000\nDTEND;TZID=Asia/Seoul:20240506T110000\n"
-                    "RRULE:FREQ=DAILY;COUNT=5\nEXDATE;TZID=Asia/Seoul:20240508T100000\nSUMMARY:daily\n") +
-             Event("r", "RECURRENCE-ID;TZID=Asia/Seoul:20240509T100000\nDTSTART;TZID=Asia/Seoul:20240509T150000\n"
-                        "DTEND;TZID=Asia/Seoul:20240509T160000\nSUMMARY:moved\n"),
+         Event("r",
+               "DTSTART;TZID=Asia/Seoul:20240506T100000\nDTEND;TZID=Asia/Seoul:20240506T110000\n"
+               "RRULE:FREQ=DAILY;COUNT=5\nEXDATE;TZID=Asia/Seoul:20240508T100000\nSUMMARY:daily\n") +
+             Event("r",
+                   "RECURRENCE-ID;TZID=Asia/Seoul:20240509T100000\nDTSTART;TZID=Asia/Seoul:20240509T150000\n"
+                   "DTEND;TZID=Asia/Seoul:20240509T160000\nSUMMARY:moved\n"),
          {"2024|5|6|10|8|10|daily|20245610.txt", "2024|5|7|10|8|10|daily|20245710.txt",
           "2024|5|9|15|18|20|moved|20245915.txt", "2024|5|10|10|8|10|daily|202451010.txt"}},
         {"all-day, early, late and overnight events are skipped",
@@ -190,21 +197,27 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
              Event("l", "DTSTART:20240511T220000\nDTEND:20240511T223000\nSUMMARY:late\n") +
              Event("o", "DTSTART:20240511T210000\nDTEND:20240512T010000\nSUMMARY:overnight\n") +
              "BEGIN:VTODO\nUID:t\nSUMMARY:todo\nEND:VTODO\n",
-         {}, 0, 5},
+         {},
+         0,
+         5},
         {"times snap to the half hour; an end past 21:30 becomes 21:30",
          Event("s", "DTSTART:20240512T091500\nDTEND:20240512T094500\nSUMMARY:snap\n") +
              Event("z", "DTSTART:20240512T210000\nDTEND:20240513T000000\nSUMMARY:till midnight\n"),
-         {"2024|5|12|09|6|8|snap|202451209.txt", "2024|5|12|21|30|31|till midnight|202451221.txt"}, 2},
+         {"2024|5|12|09|6|8|snap|202451209.txt", "2024|5|12|21|30|31|till midnight|202451221.txt"},
+         2},
         {"a long Korean title folded mid-character is cut; the full title opens the memo",
-         Event("k", "DTSTART:20240513T100000\nDTEND:20240513T110000\n" + Folded + "\n"), {
-             "2024|5|13|10|8|10|" + Cut + "|202451310.txt"}, 1},
+         Event("k", "DTSTART:20240513T100000\nDTEND:20240513T110000\n" + Folded + "\n"),
+         {"2024|5|13|10|8|10|" + Cut + "|202451310.txt"},
+         1},
         {"escaped commas, semicolons, backslashes and line breaks",
-         Event("x", "DTSTART:20240514T100000\nDTEND:20240514T110000\nSUMMARY:a\\,b\\;c\\\\d\n"
-                    "DESCRIPTION:one\\ntwo\\Nthree\nX-UNKNOWN-THING;FOO=bar:baz\n"),
+         Event("x",
+               "DTSTART:20240514T100000\nDTEND:20240514T110000\nSUMMARY:a\\,b\\;c\\\\d\n"
+               "DESCRIPTION:one\\ntwo\\Nthree\nX-UNKNOWN-THING;FOO=bar:baz\n"),
          {"2024|5|14|10|8|10|a,b;c\\d|202451410.txt"}},
         {"characters CP949 cannot hold become ?",
          Event("c", "DTSTART:20240515T100000\nDTEND:20240515T110000\nSUMMARY:smile \xF0\x9F\x98\x80\n"),
-         {"2024|5|15|10|8|10|smile ?|202451510.txt"}, 1},
+         {"2024|5|15|10|8|10|smile ?|202451510.txt"},
+         1},
     };
     for (auto& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -220,7 +233,8 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
         Drives::EnsureDriveC();
         Import(Cal(Cases[7].Body) + Cal(Cases[8].Body));
         EXPECT_EQ(Cp949ToUtf8(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/202451310.txt")), Hangul40);
-        EXPECT_EQ(Cp949ToUtf8(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/202451410.txt")), "one\r\ntwo\r\nthree");
+        EXPECT_EQ(Cp949ToUtf8(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/202451410.txt")),
+                  "one\r\ntwo\r\nthree");
     }
 }
 
@@ -239,8 +253,9 @@ TEST_F(ICalendarTest, ImportRecognisesItsEntriesAndLeavesLocalOnesAlone) {
     EXPECT_EQ(Again.Unchanged, 2);
 
     StoreEntry({"2024", "6", "1", "15", "18", "20", "mine", "20246115.txt"}, "keep");
-    std::string V2 = Cal(Event("e1", "DTSTART:20240601T150000\nDTEND:20240601T160000\nSUMMARY:first moved\n") +
-                         Event("e2", "DTSTART:20240601T120000\nDTEND:20240601T140000\nSUMMARY:second longer\n"));
+    std::string V2 =
+        Cal(Event("e1", "DTSTART:20240601T150000\nDTEND:20240601T160000\nSUMMARY:first moved\n") +
+            Event("e2", "DTSTART:20240601T120000\nDTEND:20240601T140000\nSUMMARY:second longer\n"));
     TImportReport R = Import(V2);
     EXPECT_EQ(R.Updated, 1);
     ASSERT_EQ(R.Skipped.size(), 1u);
@@ -284,8 +299,10 @@ TEST_F(ICalendarTest, EveryRowHasAUidAndExportHonoursItsRange) {
     EXPECT_EQ(ExportJson(R.Exported), "{\"exported\": 1}");
 
     // Lines are folded at 75 octets, never inside a character.
-    StoreEntry({"2024", "7", "3", "09", "6", "8", "가나다라마바사아자차카타파하가나다라마바사아자차카", "20247309.txt"},
-               Utf8ToCp949(std::string(200, 'x') + "한글 메모가 길게 이어집니다 한글 메모가 길게 이어집니다"));
+    StoreEntry(
+        {"2024", "7", "3", "09", "6", "8", "가나다라마바사아자차카타파하가나다라마바사아자차카",
+         "20247309.txt"},
+        Utf8ToCp949(std::string(200, 'x') + "한글 메모가 길게 이어집니다 한글 메모가 길게 이어집니다"));
     std::string Text = Export();
     size_t Start = 0;
     while (Start < Text.size()) {
@@ -322,10 +339,11 @@ TEST_F(ICalendarTest, BadInputNeverCrashesAndNeverHalfWrites) {
         {"LF line ends", Lf, false, 1},
         {"CR line ends", Cr, false, 1},
         {"no VERSION", "BEGIN:VCALENDAR\r\n" + Good + "END:VCALENDAR\r\n", false, 1},
-        {"broken folding", Cal("BEGIN:VEVENT\nUID:b\nDTSTART:20240802T100000\nSUMMARY:broken\nfold\nEND:VEVENT\n"),
-         false, 1},
+        {"broken folding",
+         Cal("BEGIN:VEVENT\nUID:b\nDTSTART:20240802T100000\nSUMMARY:broken\nfold\nEND:VEVENT\n"), false, 1},
         {"unknown component", Cal("BEGIN:EVVENT\nUID:q\nEND:EVVENT\n" + Good), false, 1},
-        {"garbage values", Cal(Event("v", "DTSTART:2024-08-03 10:00\nDTEND:xx\nRRULE:FREQ=NONSENSE\n")), false, 0},
+        {"garbage values", Cal(Event("v", "DTSTART:2024-08-03 10:00\nDTEND:xx\nRRULE:FREQ=NONSENSE\n")),
+         false, 0},
     };
     for (auto& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -340,6 +358,16 @@ TEST_F(ICalendarTest, BadInputNeverCrashesAndNeverHalfWrites) {
         }
         EXPECT_EQ(Failed, C.Fails);
         EXPECT_EQ(static_cast<int>(Rows().size()), C.Rows);
+    }
+
+    // A line no writer should make (a megabyte, unfolded) is read whole, and quickly.
+    {
+        PrivateDataHome Fresh;
+        Drives::EnsureDriveC();
+        std::string Long(1 << 20, 'a');
+        Import(
+            Cal(Event("long", "DTSTART:20240802T100000\nDTEND:20240802T110000\nDESCRIPTION:" + Long + "\n")));
+        EXPECT_EQ(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/20248210.txt"), Long);
     }
 
     // A very large file that is not a calendar is refused without being parsed.

@@ -52,6 +52,25 @@ TEST(AtomicFile, UndoRestoresWhatWasThere) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), {}), 1) << "no temporary, no new file";
 }
 
+// A set installs every file and takes them all back together; its temporaries carry the same
+// names, so a killed import leaves nothing the start-up clean-up would not remove.
+TEST(AtomicFile, SetInstallsAndUndoesTogether) {
+    TempDir Dir;
+    WriteFile(Dir / "a.txt", "old");
+    {
+        TStagedFileSet Set;
+        Set.Add(Dir / "a.txt", "new a");
+        Set.Add(Dir / "b.txt", "new b");
+        EXPECT_EQ(RemoveStagingLeftovers(Drives::FromNative(Dir.Path())), 0) << "held temporaries stay";
+        Set.Install();
+        EXPECT_EQ(ReadFile(Dir / "a.txt"), "new a");
+        EXPECT_EQ(ReadFile(Dir / "b.txt"), "new b");
+        Set.Undo();
+    }
+    EXPECT_EQ(ReadFile(Dir / "a.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), {}), 1) << "b.txt went again";
+}
+
 // Leftovers of a killed save go; a staged file still held by a living save, and everything else in
 // the folder, stay.
 TEST(AtomicFile, OnlyDeadTemporariesAreRemoved) {

@@ -313,7 +313,8 @@ class TEventBridge : public QObject {
     bool Key(TQtPeer* P, QWidget* W, QKeyEvent* KE, bool Press) {
         if (QApplication::focusWidget() != W) return false;
         TControl* C = P->Control;
-        bool MenuKey = KE->key() == Qt::Key_Menu || (KE->key() == Qt::Key_F10 && KE->modifiers() == Qt::ShiftModifier);
+        bool MenuKey =
+            KE->key() == Qt::Key_Menu || (KE->key() == Qt::Key_F10 && KE->modifiers() == Qt::ShiftModifier);
         if (MenuKey && Press && ShowPopup(C, W->mapToGlobal(W->rect().center()))) return true;
         bool Native = P->NativeText || P->NativeClicks;
         uint16_t VK = VirtualKey(KE->key());
