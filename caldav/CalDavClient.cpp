@@ -139,8 +139,10 @@ TCalDavClient::TWrite TCalDavClient::Put(const std::string& Href, const std::str
                             ETag.empty() ? std::string("If-None-Match: *") : "If-Match: " + ETag},
                            Data);
     if (R.Status == 412) return {};
+    for (long Own : {400, 409, 413, 415, 422})
+        if (R.Status == Own) return {false, "", Own};
     if (R.Status != 200 && R.Status != 201 && R.Status != 204) Fail("PUT", Href, R);
-    return {true, R.ETag};
+    return {true, R.ETag, 0};
 }
 
 TCalDavClient::TWrite TCalDavClient::Delete(const std::string& Href, const std::string& ETag) {
@@ -149,7 +151,7 @@ TCalDavClient::TWrite TCalDavClient::Delete(const std::string& Href, const std::
     THttpResponse R = Send("DELETE", Href, Headers);
     if (R.Status == 412) return {};
     if (R.Status != 200 && R.Status != 204 && R.Status != 404) Fail("DELETE", Href, R);
-    return {true, ""};
+    return {true, "", 0};
 }
 
 void TCalDavClient::MakeCalendar() {

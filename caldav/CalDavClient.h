@@ -51,6 +51,8 @@ class TCalDavClient {
     struct TWrite {
         bool Done = false;  // false: 412, the server holds another version than the one named
         std::string ETag;   // the new ETag when the server sent one
+        long Refused =
+            0;  // the status with which the server refused this one resource (400, 409, 413, 415, 422)
     };
     // PUT with If-Match: ETag, or If-None-Match: * when ETag is empty (a new resource).
     TWrite Put(const std::string& Href, const std::string& Data, const std::string& ETag);

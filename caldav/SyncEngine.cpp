@@ -256,10 +256,7 @@ class TSync {
                                  "the change made here is later and was kept"));
             C.Kept = SaveConflict(E.Uid, R.Data);
             TCalDavClient::TWrite W = FClient.Put(R.Href, ExportCalendar({L}, FZone), R.ETag);
-            if (!W.Done) {
-                FDeferred = true;
-                return;
-            }
+            if (!Sent(W, L)) return;
             ++FReport.Pushed;
             Agree(R.Href, L.Id.Uid, W.ETag, L.Entry);
         } else {
@@ -287,10 +284,7 @@ class TSync {
             // Changed here after the last agreement: the change outlives the deletion.
             const std::string Target = S->Target;
             TCalDavClient::TWrite W = FClient.Put(Target, ExportCalendar({L->second}, FZone), "");
-            if (!W.Done) {
-                FDeferred = true;
-                return;
-            }
+            if (!Sent(W, L->second)) return;
             ++FReport.Pushed;
             Agree(Target, Uid, W.ETag, L->second.Entry);
             return;
@@ -316,8 +310,10 @@ class TSync {
                 if (W.Done) {
                     ++FReport.Pushed;
                     Agree(Href, Uid, W.ETag, L.Entry);
-                } else {
+                } else if (!W.Refused) {
                     Refetch(Href);  // the server already holds a resource there
+                } else {
+                    Sent(W, L);
                 }
             } else if (EntryText(L.Entry) != S->Agreed) {
                 const std::string Href = S->Target;
@@ -325,8 +321,10 @@ class TSync {
                 if (W.Done) {
                     ++FReport.Pushed;
                     Agree(Href, Uid, W.ETag, L.Entry);
-                } else {
+                } else if (!W.Refused) {
                     Refetch(Href);
+                } else {
+                    Sent(W, L);
                 }
             }
             Step();
@@ -343,6 +341,19 @@ class TSync {
                 Refetch(Row.Target);  // changed there meanwhile: the change wins over our deletion
             }
         }
+    }
+
+    // False when the server did not take the entry: changed meanwhile (settled next run) or refused
+    // (reported; the entry stays as it is here and is offered again next time).
+    bool Sent(const TCalDavClient::TWrite& W, const TStoredEntry& L) {
+        if (W.Done) return true;
+        FDeferred = FDeferred || !W.Refused;
+        if (W.Refused)
+            FReport.Skipped.push_back(
+                NoteOf(L.Entry, L.Id.Uid,
+                       Say("서버가 이 일정을 받지 않았습니다 (", "the server refused this entry (") +
+                           std::to_string(W.Refused) + ")"));
+        return false;
     }
 
     // 412: the server changed the resource behind our back; settle it as a change from there.

@@ -326,6 +326,24 @@ TEST(Sync, RefusedPasswordsEndWithStatusOne) {
     EXPECT_EQ(St.st_mode & 0777, 0600u);
 }
 
+// An entry the server will not take is reported and offered again next time; the others go up.
+TEST(Sync, AnEntryTheServerRefusesIsSkipped) {
+    REQUIRE_RADICALE();
+    TCalDavAccount A = FreshCalendar();
+    TProxy Proxy(std::getenv("AGENDIX_CALDAV_URL"), "--refuse refused");
+    TDevice One(A, Proxy.Url(PathOf(A.Url)));
+    One.Import(Vevent("fine@t", "20260601", 10, "Fine") + Vevent("refused@t", "20260601", 11, "Not taken"));
+    for (int Run = 0; Run < 2; ++Run) {
+        const std::string Json = One.Sync();
+        ExpectCounts(Json, std::string("\"pushed\": ") + (Run ? "0" : "1") +
+                               ", \"pulled\": 0, \"deleted_remote\": 0, \"deleted_local\": 0");
+        EXPECT_NE(Json.find("\"summary\": \"Not taken\", \"reason\": \"the server refused this entry (409)"),
+                  std::string::npos)
+            << Json;
+    }
+    EXPECT_EQ(Proxy.Count("PUT"), 3);
+}
+
 // After many entries went up, a sync with nothing changed sends no PUT. Radicale takes tens of
 // milliseconds per PUT, so CI sends 300; AGENDIX_SYNC_ENTRIES=1000 runs the full trial.
 TEST(Sync, NothingChangedMeansNoWrites) {

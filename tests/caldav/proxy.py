@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """A counting reverse proxy in front of the test's CalDAV server.
 
-proxy.py UPSTREAM DIR [--die-after N | --no-sync-token]
+proxy.py UPSTREAM DIR [--die-after N | --no-sync-token | --refuse TEXT]
 Writes its port to DIR/port, forwards every request to UPSTREAM, and after each one writes the
 count of requests by method to DIR/stats as JSON. With --die-after N it drops every connection
 after N requests without an answer, the way a server that goes down mid-run looks to its
 clients, until the file DIR/up appears. With --no-sync-token it hides RFC 6578 from the client,
-as a server with only getctag and getetag would look."""
+as a server with only getctag and getetag would look. With --refuse TEXT it answers 409 to every
+PUT whose path holds TEXT, as a server that will not take one resource."""
 import http.client
 import http.server
 import json
@@ -23,6 +24,7 @@ folder = sys.argv[2]
 stats_path = os.path.join(folder, "stats")
 die_after = int(sys.argv[4]) if len(sys.argv) > 4 and sys.argv[3] == "--die-after" else None
 no_sync = "--no-sync-token" in sys.argv
+refuse = sys.argv[sys.argv.index("--refuse") + 1] if "--refuse" in sys.argv else None
 counts = {}
 lock = threading.Lock()
 
@@ -54,6 +56,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         conn.connect()
         conn.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         headers = {k: v for k, v in self.headers.items() if k.lower() not in ("host", "connection", "accept-encoding")}
+        if refuse and self.command == "PUT" and refuse in self.path:
+            self.send_error(409)
+            return
         if no_sync and b"sync-collection" in body:
             self.send_error(501)
             return
