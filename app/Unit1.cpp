@@ -4,6 +4,7 @@
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/UserMessages.h"
+#include "controls/Accessibility.h"
 #include "platform/rtl/Files.h"
 
 TForm1* Form1 = nullptr;
@@ -38,6 +39,7 @@ const TClassInfo& TForm1::StaticClassInfo() {
 }
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+    RegisterControlsAccessibility();
     SetFormResource(kUnit1_form);
     // Whatever fails in a handler reaches the user as one Korean message.
     Application->OnException = [](TObject*, const Exception& E) { ShowUserMessage(E); };
@@ -69,11 +71,24 @@ void TForm1::FormCreate(TObject* Sender) {
     ShowMonthCaption();
     ClearTimeTable();
     UpDown1->SetPosition(Cal_CurrMonth->GetDateElement(2));
+    // The timetable is one tab stop: the arrow keys pick an hour, Enter or Space opens it.
+    std::vector<TControl*> Rows, Hours;
+    for (int K = 0; K < 16; ++K) Rows.push_back(EntryLabel(K));
+#define AGENDIX_ROW_HOUR(N, HH) Hours.push_back(Label##N);
+    AGENDIX_TIMETABLE_ROWS(AGENDIX_ROW_HOUR)
+#undef AGENDIX_ROW_HOUR
+    Panel1->SetKeyRows(Rows, Hours, "빈 시간");
+    Panel1->SetAccessibleName("시간표");
+    UpDown1->SetAccessibleName("달 이동");
+    Cal_CurrMonth->SetAccessibleName("선택한 달");
+    Cal_NextMonth->SetAccessibleName("다음 달");
+    DBGrid1->SetAccessibleName("이달의 일정");
 }
 
 void TForm1::ShowMonthCaption() {
     Pan_CurrMonth->SetCaption(MonthCaption(Cal_CurrMonth));
     Pan_NextMonth->SetCaption(MonthCaption(Cal_NextMonth));
+    UpDown1->SetAccessibleValue(Pan_CurrMonth->Caption());
 }
 
 void TForm1::Qry_SchCount(TObject* Sender) {
@@ -107,6 +122,9 @@ void TForm1::UpDown1Click(TObject* Sender, TUDBtnType Button) {
     }
     ShowMonthCaption();
     Qry_SchCount(this);
+    // The position only counts steps; back in the middle of its range after each one, it never
+    // stops the user short of a month the calendars can show.
+    UpDown1->SetPosition((UpDown1->Min() + UpDown1->Max()) / 2);
 }
 
 void TForm1::DBGrid1CellClick(TColumn* Column) {

@@ -38,6 +38,15 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
     SetFormResource(kUnit2_form);
 }
 
+void TForm2::Loaded() {
+    TForm::Loaded();
+    // What the labels say, as screen readers name the fields; the memo has no label of its own.
+    Edt_Title->SetAccessibleName("제목");
+    Cbo_Start->SetAccessibleName("시작시간");
+    Cbo_End->SetAccessibleName("종료시간");
+    Memo1->SetAccessibleName("메모");
+}
+
 AnsiString TForm2::MemoFileName(const AnsiString& Year, const AnsiString& Month, const AnsiString& Day,
                                 const AnsiString& Time) {
     return Schedule::MemoFileName(Year, Month, Day, Time);

@@ -7,6 +7,7 @@
 class TForm2 : public TForm {
     AGENDIX_CLASS(TForm2)
     explicit TForm2(TComponent* AOwner);
+    void Loaded() override;
 
     TLabel* Label1 = nullptr;
     TLabel* Label2 = nullptr;

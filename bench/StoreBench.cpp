@@ -1,185 +1,133 @@
-// The store on a schedule table of 100,000 rows: the day-filtered open and scan, the month summary
-// and one durable edit, each beside plain SQLite doing the same work on the same file.
+// The schedule store against raw SQLite doing the same work on the same file, at the table size
+// given by --rows=N: the table opened while the date is still empty, a day read, the month
+// summary, a save and a delete.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <filesystem>
+#include <memory>
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "store/DBTables.h"
 
 namespace {
 
 const char* const Fields[] = {"Year", "Month", "Day", "Time", "StartTime", "EndTime", "TiTle", "MemoFile"};
 const int Widths[] = {4, 2, 2, 2, 2, 2, 50, 14};
-constexpr int Rows = 100000;
 
-const char* const MonthSql =
-    "SELECT Agendix.\"Year\" , Agendix.\"Month\" , \n"
-    " Agendix.\"Day\" , count( Agendix.\"Day\" ) as DayCnt\n"
-    "FROM \"Agendix.DB\" Agendix\n"
-    "WHERE ( ( Agendix.\"Year\" = :CurYear ) AND\n"
-    "  ( Agendix.\"Month\" = :CurMonth ) )\n"
-    "GROUP BY\n"
-    " Agendix.\"Day\" , Agendix.\"Year\" , Agendix.\"Month\"\n"
-    "ORDER BY\n"
-    " Agendix.\"Year\" , Agendix.\"Month\" , Agendix.\"Day\"\n";
+// The date the filter and the query look at: today, the middle of the schedule.
+std::string CurYear, CurMonth, CurDay;
 
-// The date the filter and the query look at.
-const std::string CurYear = "2010", CurMonth = "6", CurDay = "15";
-
-std::unique_ptr<TTable> NewTable() {
+// The table as the data module declares it: persistent fields, the day filter and its keys.
+std::unique_ptr<TTable> DayTable(const std::string& Year, const std::string& Month, const std::string& Day) {
     auto T = std::make_unique<TTable>(nullptr);
     T->SetDatabaseName("BCDEMOS");
     T->SetTableName("Agendix.DB");
-    for (int I = 0; I < 8; ++I) T->FieldDefs()->AddFieldDef(Fields[I], ftString, Widths[I]);
+    for (int I = 0; I < 8; ++I) {
+        auto* F = new TStringField(T.get());
+        F->SetFieldName(Fields[I]);
+        F->SetSize(Widths[I]);
+        F->SetDataSet(T.get());
+    }
+    T->OnFilterRecord = [Year, Month, Day](TDataSet* Ds, bool& Accept) {
+        Accept = Ds->FieldByName("Year")->AsString() == Year &&
+                 Ds->FieldByName("Month")->AsString() == Month && Ds->FieldByName("Day")->AsString() == Day;
+    };
+    T->OnFilterKeys = [Year, Month, Day](TDataSet*, std::vector<TFilterKey>& K) {
+        K = {{"Year", Year}, {"Month", Month}, {"Day", Day}};
+    };
+    T->SetFiltered(true);
     return T;
 }
 
-void DayFilter(TDataSet* Ds, bool& Accept) {
-    Accept = Ds->FieldByName("Year")->AsString() == CurYear &&
-             Ds->FieldByName("Month")->AsString() == CurMonth && Ds->FieldByName("Day")->AsString() == CurDay;
-}
-
-// 16 hourly entries on each of 6,250 days from 1 January 2000: every day of the table is full.
-struct World {
-    std::string Folder;
-    World() {
-        char Tmpl[] = "/tmp/agendix-bench-XXXXXX";
-        Folder = mkdtemp(Tmpl);
-        setenv("XDG_DATA_HOME", Folder.c_str(), 1);
-        NewTable()->CreateTable();
-        sqlite3* Db = Raw();
-        sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* S = nullptr;
-        sqlite3_prepare_v2(Db, "INSERT INTO \"Agendix.DB\" VALUES (?,?,?,?,?,?,?,?)", -1, &S, nullptr);
-        int Y = 2000, M = 1, D = 1;
-        auto MonthLen = [](int Y, int M) {
-            static const int L[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-            return M == 2 && (Y % 4 == 0 && (Y % 100 != 0 || Y % 400 == 0)) ? 29 : L[M - 1];
-        };
-        for (int N = 0; N < Rows; ++N) {
-            int H = 6 + N % 16;
-            std::string V[8] = {std::to_string(Y),
-                                std::to_string(M),
-                                std::to_string(D),
-                                (H < 10 ? "0" : "") + std::to_string(H),
-                                std::to_string(2 * (H - 6)),
-                                std::to_string(2 * (H - 6) + 2),
-                                "회의 일정 " + std::to_string(N),
-                                std::to_string(Y) + std::to_string(M) + std::to_string(D) + ".txt"};
-            for (int I = 0; I < 8; ++I) sqlite3_bind_text(S, I + 1, V[I].c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_step(S);
-            sqlite3_reset(S);
-            if (N % 16 == 15 && ++D > MonthLen(Y, M)) {
-                D = 1;
-                if (++M > 12) M = 1, ++Y;
-            }
-        }
-        sqlite3_finalize(S);
-        sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(Db);
-        // The first filtered open with keys makes the index that both sides then use.
-        auto T = NewTable();
-        T->OnFilterRecord = DayFilter;
-        T->OnFilterKeys = [](TDataSet*, std::vector<TFilterKey>& K) {
-            K = {{"Year", CurYear}, {"Month", CurMonth}, {"Day", CurDay}};
-        };
-        T->SetFiltered(true);
-        T->Open();
-    }
-    ~World() { std::filesystem::remove_all(Folder); }
-    // A connection set up as the store sets up its own.
-    static sqlite3* Raw() {
-        sqlite3* Db = nullptr;
-        sqlite3_open(DatabaseFileName("BCDEMOS").c_str(), &Db);
+struct TRaw {
+    sqlite3* Db = nullptr;
+    TRaw() {
+        sqlite3_open(Bench::ScheduleFile().c_str(), &Db);
         sqlite3_exec(Db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-        return Db;
+    }
+    ~TRaw() { sqlite3_close(Db); }
+    sqlite3_stmt* Prepare(const char* Sql) {
+        sqlite3_stmt* S = nullptr;
+        sqlite3_prepare_v3(Db, Sql, -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr);
+        return S;
     }
 };
 
-World& TheWorld() {
-    static World W;
-    return W;
+size_t ReadDay(TTable& T) {
+    size_t Bytes = 0;
+    T.Close();
+    T.Open();
+    for (; !T.Eof(); T.Next())
+        Bytes += T.FieldByName("Time")->AsString().size() + T.FieldByName("Title")->AsString().size();
+    return Bytes;
 }
 
-void StoreDayScan(benchmark::State& State, bool Keys) {
-    TheWorld();
-    auto T = NewTable();
-    T->OnFilterRecord = DayFilter;
-    if (Keys)
-        T->OnFilterKeys = [](TDataSet*, std::vector<TFilterKey>& K) {
-            K = {{"Year", CurYear}, {"Month", CurMonth}, {"Day", CurDay}};
-        };
-    T->SetFiltered(true);
+size_t RawReadDay(sqlite3_stmt* S, const std::string& Y, const std::string& M, const std::string& D) {
     size_t Bytes = 0;
-    for (auto _ : State) {
-        T->Close();
-        T->Open();
-        for (T->First(); !T->Eof(); T->Next())
-            Bytes += T->FieldByName("Time")->AsString().size() + T->FieldByName("Title")->AsString().size();
+    sqlite3_bind_text(S, 1, Y.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(S, 2, M.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(S, 3, D.c_str(), -1, SQLITE_STATIC);
+    while (sqlite3_step(S) == SQLITE_ROW) {
+        std::string Time(reinterpret_cast<const char*>(sqlite3_column_text(S, 4)));
+        std::string Title(reinterpret_cast<const char*>(sqlite3_column_text(S, 7)));
+        Bytes += Time.size() + Title.size();
     }
+    sqlite3_reset(S);
+    return Bytes;
+}
+
+// The data module opens its table while the main window's date strings are still empty.
+void OpenEmpty(benchmark::State& State) {
+    auto T = DayTable("", "", "");
+    size_t Bytes = 0;
+    for (auto _ : State) Bytes += ReadDay(*T);
+    if (T->RecordCount() != 0) State.SkipWithError("no row has an empty date");
+    benchmark::DoNotOptimize(Bytes);
+}
+
+void RawOpenEmpty(benchmark::State& State) {
+    TRaw Raw;
+    sqlite3_stmt* S = Raw.Prepare(Bench::DaySql);
+    size_t Bytes = 0;
+    for (auto _ : State) Bytes += RawReadDay(S, "", "", "");
+    sqlite3_finalize(S);
+    benchmark::DoNotOptimize(Bytes);
+}
+
+void DayRead(benchmark::State& State) {
+    auto T = DayTable(CurYear, CurMonth, CurDay);
+    size_t Bytes = 0;
+    for (auto _ : State) Bytes += ReadDay(*T);
     if (T->RecordCount() != 16) State.SkipWithError("the day should hold 16 rows");
     benchmark::DoNotOptimize(Bytes);
 }
 
-void BM_StoreDayScan(benchmark::State& State) {
-    StoreDayScan(State, true);
-}
-void BM_StoreDayScanWithoutKeys(benchmark::State& State) {
-    StoreDayScan(State, false);
-}
-
-void BM_RawDayScan(benchmark::State& State) {
-    TheWorld();
-    sqlite3* Db = World::Raw();
-    sqlite3_stmt* S = nullptr;
-    sqlite3_prepare_v3(
-        Db,
-        "SELECT rowid, Year, Month, Day, Time, StartTime, EndTime, TiTle, MemoFile FROM \"Agendix.DB\" "
-        "WHERE Year = ?1 AND Month = ?2 AND Day = ?3 ORDER BY rowid",
-        -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr);
+void RawDayRead(benchmark::State& State) {
+    TRaw Raw;
+    sqlite3_stmt* S = Raw.Prepare(Bench::DaySql);
     size_t Bytes = 0;
-    for (auto _ : State) {
-        sqlite3_bind_text(S, 1, CurYear.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(S, 2, CurMonth.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(S, 3, CurDay.c_str(), -1, SQLITE_STATIC);
-        while (sqlite3_step(S) == SQLITE_ROW) {
-            std::string Time(reinterpret_cast<const char*>(sqlite3_column_text(S, 4)));
-            std::string Title(reinterpret_cast<const char*>(sqlite3_column_text(S, 7)));
-            Bytes += Time.size() + Title.size();
-        }
-        sqlite3_reset(S);
-    }
+    for (auto _ : State) Bytes += RawReadDay(S, CurYear, CurMonth, CurDay);
     sqlite3_finalize(S);
-    sqlite3_close(Db);
     benchmark::DoNotOptimize(Bytes);
 }
 
-void BM_StoreMonthQuery(benchmark::State& State) {
-    TheWorld();
+void MonthSummary(benchmark::State& State) {
     TQuery Q(nullptr);
     Q.SetDatabaseName("BCDEMOS");
-    Q.SQL()->SetText(MonthSql);
-    auto* Year = new TStringField(nullptr);
-    auto* Month = new TStringField(nullptr);
-    auto* Day = new TStringField(nullptr);
-    auto* Count = new TIntegerField(nullptr);
-    auto* Msg = new TStringField(nullptr);
-    std::unique_ptr<TField> Own[] = {std::unique_ptr<TField>(Year), std::unique_ptr<TField>(Month),
-                                     std::unique_ptr<TField>(Day), std::unique_ptr<TField>(Count),
-                                     std::unique_ptr<TField>(Msg)};
+    Q.SQL()->SetText(Bench::MonthSql);
     const char* Names[] = {"Year", "Month", "Day", "DayCnt", "Msg"};
+    TField* F[5];
     for (int I = 0; I < 5; ++I) {
-        Own[I]->SetFieldName(Names[I]);
-        Own[I]->SetDataSet(&Q);
+        F[I] = I == 3 ? static_cast<TField*>(new TIntegerField(&Q)) : new TStringField(&Q);
+        F[I]->SetFieldName(Names[I]);
+        F[I]->SetDataSet(&Q);
     }
-    Msg->SetFieldKind(fkCalculated);
-    Msg->SetSize(30);
-    Q.OnCalcFields = [Msg, Count](TDataSet* Ds) {
+    F[4]->SetFieldKind(fkCalculated);
+    F[4]->SetSize(30);
+    Q.OnCalcFields = [&F](TDataSet* Ds) {
         if (Ds->RecordCount() == 0) return;
-        Msg->SetAsString("총 " + Count->AsString() + " 건의 일정이 있습니다.");
+        F[4]->SetAsString("총 " + F[3]->AsString() + " 건의 일정이 있습니다.");
     };
     size_t Bytes = 0;
     for (auto _ : State) {
@@ -187,18 +135,16 @@ void BM_StoreMonthQuery(benchmark::State& State) {
         Q.ParamByName("CurYear")->SetAsString(CurYear);
         Q.ParamByName("CurMonth")->SetAsString(CurMonth);
         Q.Open();
-        for (Q.First(); !Q.Eof(); Q.Next()) Bytes += Day->AsString().size() + Msg->AsString().size();
+        for (Q.First(); !Q.Eof(); Q.Next()) Bytes += F[2]->AsString().size() + F[4]->AsString().size();
     }
-    if (Q.RecordCount() != 30) State.SkipWithError("June should have 30 days");
+    if (Q.RecordCount() < 28) State.SkipWithError("every day of the month has entries");
     Q.Close();
     benchmark::DoNotOptimize(Bytes);
 }
 
-void BM_RawMonthQuery(benchmark::State& State) {
-    TheWorld();
-    sqlite3* Db = World::Raw();
-    sqlite3_stmt* S = nullptr;
-    sqlite3_prepare_v3(Db, MonthSql, -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr);
+void RawMonthSummary(benchmark::State& State) {
+    TRaw Raw;
+    sqlite3_stmt* S = Raw.Prepare(Bench::MonthSql);
     size_t Bytes = 0;
     for (auto _ : State) {
         sqlite3_bind_text(S, 1, CurYear.c_str(), -1, SQLITE_STATIC);
@@ -212,18 +158,23 @@ void BM_RawMonthQuery(benchmark::State& State) {
         sqlite3_reset(S);
     }
     sqlite3_finalize(S);
-    sqlite3_close(Db);
     benchmark::DoNotOptimize(Bytes);
 }
 
-void BM_StoreEditPost(benchmark::State& State) {
-    TheWorld();
-    auto T = NewTable();
-    T->OnFilterRecord = DayFilter;
-    T->OnFilterKeys = [](TDataSet*, std::vector<TFilterKey>& K) {
-        K = {{"Year", CurYear}, {"Month", CurMonth}, {"Day", CurDay}};
-    };
-    T->SetFiltered(true);
+int64_t FirstRowOfDay(TRaw& Raw) {
+    sqlite3_stmt* Find = Raw.Prepare(Bench::DaySql);
+    sqlite3_bind_text(Find, 1, CurYear.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(Find, 2, CurMonth.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(Find, 3, CurDay.c_str(), -1, SQLITE_STATIC);
+    sqlite3_step(Find);
+    int64_t RowId = sqlite3_column_int64(Find, 0);
+    sqlite3_finalize(Find);
+    return RowId;
+}
+
+// An entry's title changed and stored, as the entry dialog stores it.
+void Save(benchmark::State& State) {
+    auto T = DayTable(CurYear, CurMonth, CurDay);
     T->Open();
     int N = 0;
     for (auto _ : State) {
@@ -233,41 +184,82 @@ void BM_StoreEditPost(benchmark::State& State) {
     }
 }
 
-void BM_RawUpdate(benchmark::State& State) {
-    TheWorld();
-    sqlite3* Db = World::Raw();
-    sqlite3_stmt* Find = nullptr;
-    sqlite3_prepare_v2(Db,
-                       "SELECT rowid FROM \"Agendix.DB\" WHERE Year = ?1 AND Month = ?2 AND Day = ?3 LIMIT 1",
-                       -1, &Find, nullptr);
-    sqlite3_bind_text(Find, 1, CurYear.c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(Find, 2, CurMonth.c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(Find, 3, CurDay.c_str(), -1, SQLITE_STATIC);
-    sqlite3_step(Find);
-    sqlite3_int64 RowId = sqlite3_column_int64(Find, 0);
-    sqlite3_finalize(Find);
-    sqlite3_stmt* S = nullptr;
-    sqlite3_prepare_v3(Db, "UPDATE \"Agendix.DB\" SET TiTle = ?1 WHERE rowid = ?2", -1,
-                       SQLITE_PREPARE_PERSISTENT, &S, nullptr);
+void RawSave(benchmark::State& State) {
+    TRaw Raw;
+    int64_t RowId = FirstRowOfDay(Raw);
+    sqlite3_stmt* S = Raw.Prepare("UPDATE \"Agendix.DB\" SET TiTle = ?1 WHERE rowid = ?2");
     int N = 0;
     for (auto _ : State) {
         std::string Title = "고친 제목 " + std::to_string(++N % 2);
         sqlite3_bind_text(S, 1, Title.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int64(S, 2, RowId);
-        if (sqlite3_step(S) != SQLITE_DONE) State.SkipWithError(sqlite3_errmsg(Db));
+        if (sqlite3_step(S) != SQLITE_DONE) State.SkipWithError(sqlite3_errmsg(Raw.Db));
         sqlite3_reset(S);
     }
     sqlite3_finalize(S);
-    sqlite3_close(Db);
+}
+
+// An entry deleted and stored again: the table keeps its size.
+void DeleteAndAdd(benchmark::State& State) {
+    auto T = DayTable(CurYear, CurMonth, CurDay);
+    T->Open();
+    for (auto _ : State) {
+        T->Last();
+        std::string Values[8];
+        for (int I = 0; I < 8; ++I) Values[I] = T->FieldByName(Fields[I])->AsString();
+        T->Delete();
+        T->Append();
+        for (int I = 0; I < 8; ++I) T->FieldByName(Fields[I])->SetAsString(Values[I]);
+        T->Post();
+    }
+}
+
+void RawDeleteAndAdd(benchmark::State& State) {
+    TRaw Raw;
+    int64_t RowId = FirstRowOfDay(Raw);
+    sqlite3_stmt* Get = Raw.Prepare("SELECT * FROM \"Agendix.DB\" WHERE rowid = ?1");
+    sqlite3_stmt* Del = Raw.Prepare("DELETE FROM \"Agendix.DB\" WHERE rowid = ?1");
+    sqlite3_stmt* Add = Raw.Prepare("INSERT INTO \"Agendix.DB\" VALUES (?,?,?,?,?,?,?,?)");
+    for (auto _ : State) {
+        sqlite3_bind_int64(Get, 1, RowId);
+        sqlite3_step(Get);
+        std::string Values[8];
+        for (int I = 0; I < 8; ++I) Values[I] = reinterpret_cast<const char*>(sqlite3_column_text(Get, I));
+        sqlite3_reset(Get);
+        sqlite3_bind_int64(Del, 1, RowId);
+        sqlite3_step(Del);
+        sqlite3_reset(Del);
+        for (int I = 0; I < 8; ++I) sqlite3_bind_text(Add, I + 1, Values[I].c_str(), -1, SQLITE_STATIC);
+        if (sqlite3_step(Add) != SQLITE_DONE) State.SkipWithError(sqlite3_errmsg(Raw.Db));
+        sqlite3_reset(Add);
+        RowId = sqlite3_last_insert_rowid(Raw.Db);
+    }
+    for (auto* S : {Get, Del, Add}) sqlite3_finalize(S);
+}
+
+void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&)) {
+    for (auto [Side, Fn] : {std::pair{"agendix", Agendix}, std::pair{"baseline", Baseline}})
+        benchmark::RegisterBenchmark((std::string(Work) + "/" + Side).c_str(), Fn)
+            ->Unit(benchmark::kMicrosecond)
+            ->MinTime(0.2)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
 }
 
 }  // namespace
 
-BENCHMARK(BM_StoreDayScan)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_RawDayScan)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_StoreDayScanWithoutKeys)->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK(BM_StoreMonthQuery)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_RawMonthQuery)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_StoreEditPost)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_RawUpdate)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    int Rows = Bench::Rows(argc, argv);
+    Bench::UseSchedule(Rows);
+    Bench::TDay T = Bench::Today();
+    CurYear = std::to_string(T.Year);
+    CurMonth = std::to_string(T.Month);
+    CurDay = std::to_string(T.Day);
+    Register("table open, date still empty", OpenEmpty, RawOpenEmpty);
+    Register("day read", DayRead, RawDayRead);
+    Register("month summary", MonthSummary, RawMonthSummary);
+    Register("save an entry", Save, RawSave);
+    Register("delete and add an entry", DeleteAndAdd, RawDeleteAndAdd);
+    Bench::RunAndReport(argc, argv, Rows);
+    return 0;
+}

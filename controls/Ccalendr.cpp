@@ -126,6 +126,10 @@ AnsiString TCCalendar::GetCellText(int ACol, int ARow) const {
 
 void TCCalendar::UpdateCalendar() {
     FUpdating = true;
+    struct Done {
+        bool& Flag;
+        ~Done() { Flag = false; }
+    } Reset{FUpdating};
     uint16_t Y, M, D;
     DecodeDate(FDate, Y, M, D);
     int W = DayOfWeek(EncodeDate(Y, M, 1));
@@ -134,10 +138,12 @@ void TCCalendar::UpdateCalendar() {
     int Pos = D - FMonthOffset;
     MoveColRow(Pos % 7, Pos / 7 + 1, false, false);
     Invalidate();
-    FUpdating = false;
 }
 
 void TCCalendar::SeTCCalendarDate(TDateTime Value) {
+    // A date outside years 1 to 9999 is refused before it is stored, so the calendar keeps working.
+    uint16_t Y, M, D;
+    DecodeDate(Value, Y, M, D);
     FDate = Value;
     UpdateCalendar();
     Change();

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/rtl/Files.h"
 #include "platform/ui/Outline.h"
 
 enum TTextCase : uint8_t { tcLowerCase, tcUpperCase, tcAsIs };
@@ -48,8 +49,19 @@ class TCDirectoryOutline : public TCustomOutline {
     void CreateWnd() override;
 
   private:
+    void EnterItem(TOutlineNode* Item);
+    bool WalkTo(const AnsiString& Dest);  // true when every name on the way was found
+    Drives::TDirectory OpenDirectory(TOutlineNode* Item);
+
     char FDrive = 0;
     AnsiString FDirectory;
+    // The directory as it was given, before case-forcing: it finds the exact names where the
+    // forced ones would be ambiguous.
+    AnsiString FGivenDirectory;
+    // The directory listed last, kept open: its child is opened from it, so a walk down many levels
+    // does not have the kernel resolve ever longer paths.
+    Drives::TDirectory FLastListed;
+    uint64_t FLastDevice = 0, FLastInode = 0;
     TTextCase FTextCase = tcLowerCase;
     TCaseFunction FCaseFunction = nullptr;
 };

@@ -21,10 +21,22 @@ int LengthFor(int32_t Percent, int Length) {
     return static_cast<int>(Quotient);
 }
 
-// Floor of a product of sines and cosines. Where the exact product is a whole number (the rays at
-// 100 %, the needle straight up), rounding in sin and cos must not cost a pixel.
+// Floor of a product of sines and cosines. Where the exact product is a whole number (the needle
+// straight up), rounding in sin and cos must not cost a pixel.
 int FloorPx(double Value) {
     return static_cast<int>(std::floor(Value + 1e-9));
+}
+
+// A point on the ray from the centre of the box (L, T, R, B) at angle A of the ellipse's
+// parametrisation (pi / 2 is 12 o'clock, growing clockwise), far out so that its direction is exact
+// to a millionth: a pie's rays only give directions, and rounding a point on the ellipse itself puts
+// a small angle on 12 o'clock, which draws the whole disc.
+TPoint RayPoint(int L, int T, int R, int B, double A) {
+    const double DX = -(R - L) * std::cos(A), DY = (B - T) * std::sin(A);
+    const double Scale = (1 << 20) / std::max(1e-9, std::hypot(DX, DY));
+    // In doubled coordinates the centre is (L + R, T + B) and a pixel's centre (2X + 1, 2Y + 1).
+    return {static_cast<int>(std::floor((L + R - 1 + Scale * DX) / 2)),
+            static_cast<int>(std::floor((T + B - 1 - Scale * DY) / 2))};
 }
 
 // Bounds of the range message; the raw bound plus or minus one would leave 32 bits at the limits.
@@ -245,11 +257,11 @@ void TCGauge::PaintAsPie(TBitmap* AnImage, const TRect& PaintRect) {
     int32_t Percent = GetPercentDone();
     if (Percent > 0) {
         C->Brush()->SetColor(FForeColor);
-        int MiddleX = W / 2;
-        int MiddleY = H / 2;
-        double Angle = (Percent * 0.02 + 0.5) * std::numbers::pi;
-        C->Pie(PaintRect.Left, PaintRect.Top, W, H, FloorPx(MiddleX * (1 - std::cos(Angle))),
-               FloorPx(MiddleY * (1 - std::sin(Angle))), MiddleX, 0);
+        const TPoint Top = RayPoint(PaintRect.Left, PaintRect.Top, W, H, 0.5 * std::numbers::pi);
+        const TPoint Done = Percent >= 100 ? Top
+                                           : RayPoint(PaintRect.Left, PaintRect.Top, W, H,
+                                                      (Percent * 0.02 + 0.5) * std::numbers::pi);
+        C->Pie(PaintRect.Left, PaintRect.Top, W, H, Done.X, Done.Y, Top.X, Top.Y);
     }
 }
 

@@ -208,7 +208,8 @@ void TCColorGrid::MouseMove(TShiftState Shift, int X, int Y) {
 void TCColorGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TCustomControl::MouseUp(Button, Shift, X, Y);
     FTracking = false;
-    if (FPressedButton != mbLeft) SetMouseCapture(false);
+    // The capture was taken by a right or middle press; a left press in between must not keep it.
+    if (FPressedButton != mbLeft || Button != mbLeft) SetMouseCapture(false);
 }
 
 void TCColorGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
@@ -319,7 +320,8 @@ void TCColorGrid::Paint() {
 }
 
 void TCColorGrid::DrawSquare(int Which, bool ShowSelector) {
-    if (!IsSquare(Which)) return;
+    // A square of no size has nothing to show; its bevel would be drawn inside out.
+    if (!IsSquare(Which) || FCellWidth <= 0 || FCellHeight <= 0) return;
     TCanvas* C = Canvas();
     TRect R = SquareRect(Which);
     TColor Cell = SquareColor(Which);
@@ -338,10 +340,9 @@ void TCColorGrid::DrawSquare(int Which, bool ShowSelector) {
     } else {
         C->Pen()->SetColor(clBlack);
         C->Brush()->SetColor(Cell);
-        if (!ShowSelector) {
-            C->Rectangle(R);
-        } else {
-            C->Pen()->SetColor(clBlack);
+        // The cursor inverts the plain square: drawn over itself it would vanish.
+        C->Rectangle(R);
+        if (ShowSelector) {
             C->Pen()->SetMode(pmNot);
             C->Rectangle(R);
             C->Pen()->SetMode(pmCopy);

@@ -92,7 +92,9 @@ void TPerformanceGraph::ReallocHistory() {
     for (; I != -1 && Copied < NewCount; I = NextY(I)) Ring[Copied++] = FHistory[I];
     FHistory.swap(Ring);
     FCurrentBand = Copied - 1;
-    FFirstBand = 0;
+    // The empty slots of a grown ring are the oldest bands, so the walk still ends with the
+    // current band and the newest completed one is drawn at the right edge.
+    FFirstBand = Copied % NewCount;
 }
 
 void TPerformanceGraph::DataPoint(TColor Color, int32_t Value) {
@@ -189,9 +191,9 @@ void TPerformanceGraph::DrawGridRows(int Left, int Right) {
     TCanvas* C = FImage->Canvas();
     C->Pen()->SetColor(FForeColor);
     C->Pen()->SetWidth(1);
-    for (int32_t Y = FGridSize; Y < FImageRect.Bottom; Y += FGridSize) {
-        C->MoveTo(Left, Y);
-        C->LineTo(Right, Y);
+    for (int64_t Y = FGridSize; Y < FImageRect.Bottom; Y += FGridSize) {
+        C->MoveTo(Left, static_cast<int>(Y));
+        C->LineTo(Right, static_cast<int>(Y));
     }
 }
 
@@ -203,12 +205,12 @@ void TPerformanceGraph::Initialize(int32_t GridStart) {
     C->FillRect(FImageRect);
     if (FGridlines) {
         DrawGridRows(FImageRect.Left, FImageRect.Right);
-        int32_t X = GridStart;
+        int64_t X = GridStart;
         for (; X < FImageRect.Right; X += FGridSize) {
-            C->MoveTo(X, 0);
-            C->LineTo(X, FImageRect.Bottom);
+            C->MoveTo(static_cast<int>(X), 0);
+            C->LineTo(static_cast<int>(X), FImageRect.Bottom);
         }
-        FGridOffset = X - FImageRect.Right;
+        FGridOffset = static_cast<int32_t>(X - FImageRect.Right);
     }
     FBandRect = FScrollTarget = FScrollSource = FImageRect;
     FScrollSource.Left = FStepSize;
@@ -224,13 +226,17 @@ void TPerformanceGraph::ScrollGraph() {
     C->FillRect(FBandRect);
     if (FGridlines) {
         DrawGridRows(FBandRect.Left, FBandRect.Right);
-        FGridOffset -= FStepSize;
-        if (FGridOffset < 0) {
-            const int32_t X = FImageRect.Right + FGridOffset;
+        // Every line that scrolls into view is drawn, also when a step spans several of them;
+        // one line a step would let the grid fall behind.
+        const int64_t Right = FImageRect.Right;
+        int64_t Offset = static_cast<int64_t>(FGridOffset) - FStepSize;
+        if (Offset < -Right) Offset += (-Right - Offset + FGridSize - 1) / FGridSize * FGridSize;
+        for (; Offset < 0; Offset += FGridSize) {
+            const int X = static_cast<int>(Right + Offset);
             C->MoveTo(X, FImageRect.Top);
             C->LineTo(X, FImageRect.Bottom);
-            FGridOffset += FGridSize;
         }
+        FGridOffset = static_cast<int32_t>(Offset);
     }
 }
 
@@ -290,13 +296,15 @@ void TPerformanceGraph::Replay() {
     // The control may have been resized since the last paint: this replay sizes the image to it, so
     // the paint would no longer notice, and the ring has to follow the width here.
     if (HistoryCount() != GetBandCount() + 2) ReallocHistory();
-    Initialize((Width() + FGridOffset) % FGridSize);
+    Initialize(static_cast<int32_t>((static_cast<int64_t>(Width()) + FGridOffset) % FGridSize));
     const TRect Saved = FBandRect;
-    int32_t X = Width() - GetBandCount() * FStepSize;
+    // Bands beyond the image only need to stay beyond it.
+    auto Far = [](int64_t X) { return static_cast<int>(std::clamp<int64_t>(X, -(1 << 30), 1 << 30)); };
+    int64_t X = Width() - static_cast<int64_t>(GetBandCount()) * FStepSize;
     for (int32_t I = NextY(FirstY()); I != -1; I = NextY(I)) {
-        FBandRect.Left = X;
+        FBandRect.Left = Far(X);
         X += FStepSize;
-        FBandRect.Right = X;
+        FBandRect.Right = Far(X);
         DisplayPoints(I);
     }
     Refresh();

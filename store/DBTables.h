@@ -75,7 +75,9 @@ class TTable : public TDBDataSet {
     // Optional, for speed only. When Filtered and assigned, it is asked at each Open for keys; the
     // engine then reads only the rows holding those texts (through an index it creates on those
     // fields) and still asks OnFilterRecord about each of them, so what is visible stays what the
-    // handler decides, as long as the promise holds. A key with an empty value reads every row.
+    // handler decides, as long as the promise holds. A key with an empty text narrows nothing (the
+    // text of NULL is empty too); when the first key is empty and no row lacks that field's text,
+    // nothing is read at all.
     TFilterKeysEvent OnFilterKeys;
 
   protected:

@@ -11,6 +11,7 @@
 
 #include "platform/rtl/Files.h"
 #include "store/DBTables.h"
+#include "store/QueryPlan.h"
 
 namespace {
 int GBusyTimeout = 5000;
@@ -250,9 +251,24 @@ void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<Ans
     for (auto& C : Columns) Name += "_" + C;
     // A file that may only be read is read without the index it lacks.
     if (FIndexed.count(Name) || FReadOnly) return;
-    std::string Sql = "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
-    for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
-    Exec(Sql + ")");
+    bool Exists = false;
+    {
+        TStatement Have(*this, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1");
+        Have.BindText(1, Name);
+        Exists = Have.Step();
+    }
+    if (!Exists) {
+        std::string Sql =
+            "CREATE INDEX IF NOT EXISTS " + QuoteIdent(Name) + " ON " + QuoteIdent(Table) + " (";
+        for (size_t I = 0; I < Columns.size(); ++I) Sql += (I ? ", " : "") + QuoteIdent(Columns[I]);
+        // Without the index (another writer holding the lock past the busy timeout) the rows are
+        // still read, only slower.
+        try {
+            Exec(Sql + ")");
+        } catch (const EDatabaseError&) {
+            return;
+        }
+    }
     FIndexed.insert(Name);
 }
 
@@ -330,6 +346,7 @@ void TStatement::BindValue(int Index, const std::optional<AnsiString>& Value) {
 }
 
 bool TStatement::Step() {
+    if (!sqlite3_stmt_busy(FStmt)) QueryPlan::Starting(FDb.Handle(), FSql);
     int Rc = sqlite3_step(FStmt);
     if (Rc == SQLITE_ROW) return true;
     if (Rc == SQLITE_DONE) return false;

@@ -59,6 +59,24 @@ void TTable::CreateTableIn(TSqliteDatabase& Db) {
     Db.Exec(Sql + ")");
 }
 
+namespace {
+// The columns of a statement that is not run: a filtered open that no row can pass.
+class TNoRows : public TRowSource {
+  public:
+    explicit TNoRows(std::unique_ptr<TRowSource> Columns) : FColumns(std::move(Columns)) {}
+    int ColumnCount() const override { return FColumns->ColumnCount(); }
+    AnsiString ColumnName(int Column) const override { return FColumns->ColumnName(Column); }
+    TFieldType ColumnType(int Column, int& Size) const override { return FColumns->ColumnType(Column, Size); }
+    bool Step() override { return false; }
+    bool IsNull(int) const override { return true; }
+    AnsiString Text(int) const override { return AnsiString(); }
+    bool IsInteger(int) const override { return false; }
+
+  private:
+    std::unique_ptr<TRowSource> FColumns;
+};
+}  // namespace
+
 std::unique_ptr<TRowSource> TTable::OpenRows() {
     if (FTableName.empty()) Error("No table name given");
     TSqliteDatabase& Db = Database();
@@ -68,17 +86,23 @@ std::unique_ptr<TRowSource> TTable::OpenRows() {
     std::vector<TFilterKey> Keys;
     if (Filtered() && OnFilterRecord && OnFilterKeys) {
         OnFilterKeys(this, Keys);
-        // An empty text would also have to match NULL, which an equality cannot: read all.
         for (auto& K : Keys)
-            if (K.Value.empty() || K.FieldName.empty()) Keys.clear();
+            if (K.FieldName.empty()) Keys.clear();
     }
+    // An empty text also stands for NULL, which an equality cannot match: such a key narrows
+    // nothing in the statement and is left to the handler.
+    auto Narrowing = [&](const TFilterKey& K) { return !K.Value.empty(); };
     auto Sql = [&] {
         std::string S = "SELECT rowid";
         for (auto& Name : Selected) S += ", " + QuoteIdent(Name);
         if (Selected.empty()) S += ", *";
         S += " FROM " + QuoteIdent(FTableName);
-        for (size_t I = 0; I < Keys.size(); ++I)
-            S += (I ? " AND " : " WHERE ") + QuoteIdent(Keys[I].FieldName) + " = ?" + std::to_string(I + 1);
+        int N = 0;
+        for (auto& K : Keys) {
+            if (!Narrowing(K)) continue;
+            S += (N ? " AND " : " WHERE ") + QuoteIdent(K.FieldName) + " = ?" + std::to_string(N + 1);
+            ++N;
+        }
         return S + " ORDER BY rowid";
     };
 
@@ -99,12 +123,25 @@ std::unique_ptr<TRowSource> TTable::OpenRows() {
             if (!Has(K.FieldName)) Keys.clear();
         Stmt = std::make_unique<TStatement>(Db, Sql());
     }
-    if (!Keys.empty()) {
-        std::vector<AnsiString> KeyCols;
-        for (auto& K : Keys) KeyCols.push_back(K.FieldName);
-        Db.EnsureIndex(FTableName, KeyCols);
+    if (Keys.empty()) return StatementRows(std::move(Stmt), true);
+
+    std::vector<AnsiString> KeyCols;
+    for (auto& K : Keys) KeyCols.push_back(K.FieldName);
+    Db.EnsureIndex(FTableName, KeyCols);
+    // The first key leads the index. When it is empty, only rows without that text could pass:
+    // two probes of the index tell whether there are any, and usually there are none (the data
+    // module opens its table before the main window has a date).
+    if (!Narrowing(Keys[0])) {
+        std::string Table = QuoteIdent(FTableName), Key = QuoteIdent(Keys[0].FieldName);
+        auto Probe = TStatement::TryPrepare(Db, "SELECT EXISTS (SELECT 1 FROM " + Table + " WHERE " + Key +
+                                                    " IS NULL) OR EXISTS (SELECT 1 FROM " + Table +
+                                                    " WHERE " + Key + " = '')");
+        if (Probe && Probe->Step() && Probe->ColumnInt(0) == 0)
+            return std::make_unique<TNoRows>(StatementRows(std::move(Stmt), true));
     }
-    for (size_t I = 0; I < Keys.size(); ++I) Stmt->BindText(static_cast<int>(I + 1), Keys[I].Value);
+    int N = 0;
+    for (auto& K : Keys)
+        if (Narrowing(K)) Stmt->BindText(++N, K.Value);
     return StatementRows(std::move(Stmt), true);
 }
 

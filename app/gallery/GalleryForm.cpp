@@ -1,5 +1,7 @@
 #include "app/gallery/GalleryForm.h"
 
+#include "controls/Accessibility.h"
+
 #include <filesystem>
 
 #include "Gallery.form.h"
@@ -57,10 +59,15 @@ const TClassInfo& TGalleryForm::StaticClassInfo() {
     return Info;
 }
 
-TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner) { SetFormResource(kGallery_form); }
+TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner) {
+    RegisterControlsAccessibility();
+    SetFormResource(kGallery_form);
+}
 
 void TGalleryForm::FormCreate(TObject* Sender) {
     PaletteTitle->SetCaption("팔레트 페이지 \"" + LoadStr(101) + "\"");
+    ProgressSpin->SetAccessibleName("Progress");
+    DirOutline->SetAccessibleName("디렉터리");
     CalendarChange(Calendar);
     ProgressSpinClick(ProgressSpin, btNext);
     ColorGridChange(ColorGrid);
@@ -88,8 +95,8 @@ void TGalleryForm::PaletteBoxPaint(TObject* Sender) {
 }
 
 void TGalleryForm::CalendarChange(TObject* Sender) {
-    DateLabel->SetCaption(Format("고른 날짜: %d년 %d월 %d일", Calendar->GetDateElement(1), Calendar->GetDateElement(2),
-                                 Calendar->GetDateElement(3)));
+    DateLabel->SetCaption(Format("고른 날짜: %d년 %d월 %d일", Calendar->GetDateElement(1),
+                                 Calendar->GetDateElement(2), Calendar->GetDateElement(3)));
 }
 
 void TGalleryForm::ProgressSpinClick(TObject* Sender, TUDBtnType Button) {
@@ -104,8 +111,9 @@ void TGalleryForm::ColorGridChange(TObject* Sender) {
 }
 
 void TGalleryForm::AddCpuSample(const std::vector<int>& Loads) {
-    static const TColor CoreColors[16] = {clLime, clYellow, clAqua, clFuchsia, clRed, clWhite, clSilver, clBlue,
-                                          clGreen, clOlive, clTeal, clPurple, clMaroon, clNavy, clGray, 0x0080FF};
+    static const TColor CoreColors[16] = {clLime,   clYellow, clAqua,  clFuchsia, clRed,  clWhite,
+                                          clSilver, clBlue,   clGreen, clOlive,   clTeal, clPurple,
+                                          clMaroon, clNavy,   clGray,  0x0080FF};
     size_t Cores = std::min<size_t>(Loads.size(), 16);
     AnsiString Text = "CPU";
     int Total = 0;
@@ -119,7 +127,9 @@ void TGalleryForm::AddCpuSample(const std::vector<int>& Loads) {
     CpuLabel->SetCaption(Text);
 }
 
-void TGalleryForm::CpuTimerTimer(TObject* Sender) { AddCpuSample(FCpu.Sample()); }
+void TGalleryForm::CpuTimerTimer(TObject* Sender) {
+    AddCpuSample(FCpu.Sample());
+}
 
 void TGalleryForm::KindButtonClick(TObject* Sender) {
     bool ToBars = CpuGraph->Kind() == pgLine;
@@ -127,9 +137,13 @@ void TGalleryForm::KindButtonClick(TObject* Sender) {
     KindButton->SetCaption(ToBars ? "선으로" : "막대로");
 }
 
-void TGalleryForm::DirOutlineChange(TObject* Sender) { DirLabel->SetCaption("현재 디렉터리: " + GetCurrentDir()); }
+void TGalleryForm::DirOutlineChange(TObject* Sender) {
+    DirLabel->SetCaption("현재 디렉터리: " + GetCurrentDir());
+}
 
-AnsiString TGalleryForm::SavedFormPath() { return Drives::DataFolder() + "/gallery.form"; }
+AnsiString TGalleryForm::SavedFormPath() {
+    return Drives::DataFolder() + "/gallery.form";
+}
 
 void TGalleryForm::SaveButtonClick(TObject* Sender) {
     std::error_code Ec;

@@ -76,11 +76,12 @@ void TBitmap::SetSize(int W, int H) {
     const int CW = std::min(W, FWidth), CH = std::min(H, FHeight);
     if (CW > 0)
         for (int Y = 0; Y < CH; ++Y)
-            std::memcpy(P.data() + static_cast<size_t>(Y) * W, FPixels.data() + static_cast<size_t>(Y) * FWidth,
-                        CW * sizeof(uint32_t));
+            std::memcpy(P.data() + static_cast<size_t>(Y) * W,
+                        FPixels.data() + static_cast<size_t>(Y) * FWidth, CW * sizeof(uint32_t));
     FPixels.swap(P);
     FWidth = W;
     FHeight = H;
+    if (HasDevice()) ResyncDevice();
 }
 
 TColor TBitmap::Pixel(int X, int Y) const {
@@ -101,6 +102,56 @@ void TBitmap::Assign(const TPersistent& Source) {
     FHeight = B->FHeight;
     FFileBpp = B->FFileBpp;
     FPixels = B->FPixels;
+    if (HasDevice()) ResyncDevice();
+}
+
+void TBitmap::SetDeviceScale(double Scale) {
+    if (Scale <= 0) Scale = 1;
+    if (Scale == FScale) return;
+    FScale = Scale;
+    if (!HasDevice()) {
+        FDevice = {};
+        FFollowed = {};
+        return;
+    }
+    ResyncDevice();
+}
+
+void TBitmap::ResyncDevice() {
+    FDevice.assign(static_cast<size_t>(DeviceWidth()) * DeviceHeight(), 0);
+    // Every pixel counts as changed.
+    FFollowed.resize(FPixels.size());
+    for (size_t I = 0; I < FPixels.size(); ++I) FFollowed[I] = ~FPixels[I];
+    SyncDevice(Rect(0, 0, FWidth, FHeight));
+}
+
+void TBitmap::SyncDevice(const TRect& R) {
+    if (!HasDevice()) return;
+    const int L = std::max(R.Left, 0), T = std::max(R.Top, 0), Rt = std::min(R.Right, FWidth),
+              B = std::min(R.Bottom, FHeight);
+    const int DW = DeviceWidth();
+    for (int Y = T; Y < B; ++Y) {
+        const uint32_t* Src = FPixels.data() + static_cast<size_t>(Y) * FWidth;
+        uint32_t* Seen = FFollowed.data() + static_cast<size_t>(Y) * FWidth;
+        const int DY0 = DeviceX(Y), DY1 = DeviceX(Y + 1);
+        for (int X = L; X < Rt; ++X) {
+            if (Src[X] == Seen[X]) continue;
+            Seen[X] = Src[X];
+            const int DX0 = DeviceX(X), DX1 = DeviceX(X + 1);
+            for (int DY = DY0; DY < DY1; ++DY)
+                std::fill_n(FDevice.data() + static_cast<size_t>(DY) * DW + DX0, DX1 - DX0, Src[X]);
+        }
+    }
+}
+
+void TBitmap::AcceptDevice(const TRect& R) {
+    if (!HasDevice()) return;
+    const int L = std::max(R.Left, 0), T = std::max(R.Top, 0), Rt = std::min(R.Right, FWidth),
+              B = std::min(R.Bottom, FHeight);
+    for (int Y = T; Y < B; ++Y)
+        if (Rt > L)
+            std::memcpy(FFollowed.data() + static_cast<size_t>(Y) * FWidth + L,
+                        FPixels.data() + static_cast<size_t>(Y) * FWidth + L, (Rt - L) * sizeof(uint32_t));
 }
 
 void TBitmap::LoadFromFile(const AnsiString& FileName) {
@@ -189,6 +240,7 @@ void TBitmap::LoadFromBytes(const std::string& B) {
     FWidth = static_cast<int>(W);
     FHeight = static_cast<int>(H);
     FFileBpp = static_cast<int>(Bpp);
+    if (HasDevice()) ResyncDevice();
 }
 
 void TBitmap::LoadFromResourceName(const AnsiString& Name) {

@@ -212,7 +212,17 @@ void TCanvas::SetSurface(TBitmap* Surface) {
     FSurface = Surface;
 }
 
+void TCanvas::Damage(const TRect& R) {
+    if (!FSurface || !FSurface->HasDevice() || Empty(R)) return;
+    FDamage = FHasDamage ? TRect{std::min(FDamage.Left, R.Left), std::min(FDamage.Top, R.Top),
+                                 std::max(FDamage.Right, R.Right), std::max(FDamage.Bottom, R.Bottom)}
+                         : R;
+    FHasDamage = true;
+}
+
 void TCanvas::Changed() {
+    if (FHasDamage && FSurface) FSurface->SyncDevice(FDamage);
+    FHasDamage = false;
     if (OnChange) OnChange();
 }
 
@@ -233,6 +243,7 @@ void TCanvas::ResetClipRect() {
 void TCanvas::FillPixels(const TRect& R, uint32_t Pixel) {
     TRect C = Intersect(R, ClipRect());
     if (Empty(C)) return;
+    Damage(C);
     for (int Y = C.Top; Y < C.Bottom; ++Y) Fill32(FSurface->ScanLine(Y) + C.Left, Pixel, C.Width());
 }
 
@@ -244,6 +255,7 @@ void TCanvas::SetPixel(int X, int Y, TColor C) {
     TRect Clip = ClipRect();
     if (X < Clip.Left || X >= Clip.Right || Y < Clip.Top || Y >= Clip.Bottom) return;
     FSurface->ScanLine(Y)[X] = ColorToPixel(C);
+    Damage(Rect(X, Y, X + 1, Y + 1));
     Changed();
 }
 
@@ -260,6 +272,12 @@ void TCanvas::LineTo(int X, int Y) {
 void TCanvas::DrawLine(TPoint From, TPoint To) {
     const TRect Clip = ClipRect();
     if (Empty(Clip)) return;
+    {
+        const int Reach = PenReach(FPen->Width());
+        TRect Box = Normalized(From.X, From.Y, To.X, To.Y);
+        Damage(Intersect({Box.Left - Reach, Box.Top - Reach, Box.Right + Reach + 1, Box.Bottom + Reach + 1},
+                         Clip));
+    }
     const TPenMode Mode = FPen->Mode();
     const uint32_t Src = ColorToPixel(FPen->Color());
     const int W = PenReach(FPen->Width());
@@ -319,6 +337,7 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
     if (!FSurface) return;
     const TRect Box = Normalized(X1, Y1, X2, Y2);
     const TRect C = Intersect(Box, ClipRect());
+    Damage(C);
     if (!Empty(C)) {
         const TPenMode Mode = FPen->Mode();
         const uint32_t PenPx = ColorToPixel(FPen->Color()), BrushPx = ColorToPixel(FBrush->Color());
@@ -343,6 +362,7 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
     if (!FSurface) return;
     const TRect Box = Normalized(X1, Y1, X2, Y2);
     const TRect C = Intersect(Box, ClipRect());
+    Damage(C);
     if (!Empty(C)) {
         const TEllipseRows E{Box.Left, Box.Top, Box.Right, Box.Bottom};
         const TPenMode Mode = FPen->Mode();
@@ -386,6 +406,7 @@ void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4
     const TRect Box = Normalized(X1, Y1, X2, Y2);
     const int W = PenReach(FPen->Width());
     const TRect C = Intersect(Box, ClipRect());
+    Damage(C);
     if (Empty(C)) {
         Changed();
         return;
@@ -473,6 +494,7 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& Src) {
     const uint8_t T = RopTable(FCopyMode);
     const uint32_t Pat = ColorToPixel(FBrush->Color());
     const TRect Clip = ClipRect();
+    Damage(Intersect(Dest, Clip));
     if (!RopUsesSource(T)) {
         TRect D = Intersect(Dest, Clip);
         for (int Y = D.Top; Y < D.Bottom; ++Y)
@@ -558,6 +580,7 @@ void TCanvas::DrawFocusRect(const TRect& R) {
     const TRect Box = Normalized(R.Left, R.Top, R.Right, R.Bottom);
     if (Empty(Box)) return;
     const TRect C = Intersect(Box, ClipRect());
+    Damage(C);
     // Every other pixel of the one-pixel frame, in a pattern fixed to the surface so that
     // neighbouring frames line up; each pixel is inverted at most once.
     auto Flip = [&](int X, int Y) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <list>
 #include <map>
+#include <unordered_map>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Windows.h"
@@ -43,6 +44,15 @@ struct TFace {
     QFont Font;
     QFontMetrics Metrics;
     int CellAscent = 0, CellHeight = 0;
+    // Widths of texts measured before: the same captions and day numbers are measured at every
+    // paint, and shaping them again costs more than drawing them.
+    mutable std::unordered_map<AnsiString, int> Widths;
+    int Width(const AnsiString& Text, const QString& Q) const {
+        auto It = Widths.find(Text);
+        if (It != Widths.end()) return It->second;
+        if (Widths.size() >= 4096) Widths.clear();
+        return Widths[Text] = Metrics.horizontalAdvance(Q);
+    }
     TFace(const AnsiString& N, int H, TFontStyles S, const QFont& F)
         : Name(N), Height(H), Style(S), Font(F), Metrics(F) {
         CellOf(Font, CellAscent, CellHeight);
@@ -94,7 +104,7 @@ QString ToQ(const AnsiString& S) {
 
 int TCanvas::TextWidth(const AnsiString& Text) {
     if (Text.empty()) return 0;
-    return FaceOf(*FFont).Metrics.horizontalAdvance(ToQ(Text));
+    return FaceOf(*FFont).Width(Text, ToQ(Text));
 }
 
 int TCanvas::TextHeight(const AnsiString& Text) {
@@ -113,18 +123,30 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
     if (C.Right <= C.Left || C.Bottom <= C.Top || S.isEmpty()) return;
     if (Opaque) {
         TRect Extent = Rect(std::max(X, C.Left), std::max(Y, C.Top),
-                            std::min(X + Face.Metrics.horizontalAdvance(S), C.Right),
+                            std::min(X + Face.Width(Text, S), C.Right),
                             std::min(Y + Face.CellHeight, C.Bottom));
         FillPixels(Extent, ColorToPixel(FBrush->Color()));
     }
-    QImage Image(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(),
-                 FSurface->Width() * 4, QImage::Format_ARGB32_Premultiplied);
-    QPainter P(&Image);
-    P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
-    P.setFont(Face.Font);
     const TColor RGBColor = ColorToRGB(FFont->Color());
-    P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
-    P.drawText(QPoint(X, Y + Face.CellAscent), S);
+    auto Draw = [&](uchar* Bits, int W, int H, double Scale) {
+        QImage Image(Bits, W, H, W * 4, QImage::Format_ARGB32_Premultiplied);
+        QPainter P(&Image);
+        P.scale(Scale, Scale);
+        P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
+        P.setFont(Face.Font);
+        P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
+        P.drawText(QPoint(X, Y + Face.CellAscent), S);
+    };
+    // The device copy first follows what was drawn before (an opaque background), then gets the
+    // text drawn at its own resolution rather than as blocks.
+    if (FSurface->HasDevice()) {
+        if (FHasDamage) FSurface->SyncDevice(FDamage);
+        FHasDamage = false;
+        Draw(reinterpret_cast<uchar*>(FSurface->DeviceBits()), FSurface->DeviceWidth(),
+             FSurface->DeviceHeight(), FSurface->DeviceScale());
+    }
+    Draw(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(), 1.0);
+    FSurface->AcceptDevice(C);
 }
 
 void TCanvas::TextOut(int X, int Y, const AnsiString& Text) {

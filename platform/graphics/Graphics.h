@@ -16,8 +16,12 @@ struct TRect {
     int Height() const { return Bottom - Top; }
     bool operator==(const TRect&) const = default;
 };
-inline TRect Rect(int L, int T, int R, int B) { return {L, T, R, B}; }
-inline TPoint Point(int X, int Y) { return {X, Y}; }
+inline TRect Rect(int L, int T, int R, int B) {
+    return {L, T, R, B};
+}
+inline TPoint Point(int X, int Y) {
+    return {X, Y};
+}
 
 // A plain colour is red + green * 256 + blue * 65536; the top bit names a system colour.
 using TColor = uint32_t;
@@ -36,16 +40,26 @@ constexpr TColor clScrollBar = 0x80000000, clBackground = 0x80000001, clActiveCa
                  clInfoBk = 0x80000018, clNone = 0x1FFFFFFF, clDefault = 0x20000000;
 // Resolves a system colour through the classic fixed table; plain colours pass unchanged.
 TColor ColorToRGB(TColor Color);
-constexpr uint8_t GetRValue(TColor C) { return C & 0xFF; }
-constexpr uint8_t GetGValue(TColor C) { return (C >> 8) & 0xFF; }
-constexpr uint8_t GetBValue(TColor C) { return (C >> 16) & 0xFF; }
-constexpr TColor RGB(uint8_t R, uint8_t G, uint8_t B) { return R | (G << 8) | (B << 16); }
+constexpr uint8_t GetRValue(TColor C) {
+    return C & 0xFF;
+}
+constexpr uint8_t GetGValue(TColor C) {
+    return (C >> 8) & 0xFF;
+}
+constexpr uint8_t GetBValue(TColor C) {
+    return (C >> 16) & 0xFF;
+}
+constexpr TColor RGB(uint8_t R, uint8_t G, uint8_t B) {
+    return R | (G << 8) | (B << 16);
+}
 // The 0xFFRRGGBB word that a bitmap keeps for a colour (system colours resolved), and back.
 inline uint32_t ColorToPixel(TColor C) {
     C = ColorToRGB(C);
     return 0xFF000000u | (C & 0xFF) << 16 | (C & 0xFF00) | (C >> 16 & 0xFF);
 }
-inline TColor PixelToColor(uint32_t P) { return (P >> 16 & 0xFF) | (P & 0xFF00) | (P & 0xFF) << 16; }
+inline TColor PixelToColor(uint32_t P) {
+    return (P >> 16 & 0xFF) | (P & 0xFF00) | (P & 0xFF) << 16;
+}
 // Registers colour names (clBtnFace, ...) and the TFontCharset names for form descriptions.
 void RegisterColorIdents();
 
@@ -57,10 +71,10 @@ using TFontCharset = uint8_t;
 constexpr TFontCharset ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, HANGEUL_CHARSET = 129;
 
 class TGraphicsObject : public TPersistent {
-public:
+  public:
     std::function<void()> OnChange;
 
-protected:
+  protected:
     void Changed() {
         if (OnChange) OnChange();
     }
@@ -76,7 +90,7 @@ class TPen : public TGraphicsObject {
     void SetMode(TPenMode V);
     void Assign(const TPersistent& Source) override;
 
-private:
+  private:
     TColor FColor = clBlack;
     int FWidth = 1;
     TPenMode FMode = pmCopy;
@@ -90,7 +104,7 @@ class TBrush : public TGraphicsObject {
     void SetStyle(TBrushStyle V);
     void Assign(const TPersistent& Source) override;
 
-private:
+  private:
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
 };
@@ -114,7 +128,7 @@ class TFont : public TGraphicsObject {
     void Assign(const TPersistent& Source) override;
     bool operator==(const TFont& O) const;
 
-private:
+  private:
     TFontCharset FCharset = DEFAULT_CHARSET;
     TColor FColor = clWindowText;
     int FHeight = -11;
@@ -135,7 +149,7 @@ class TBitmap;
 // Drawing on a bitmap's pixels with GDI's rules: right and bottom edges exclusive, LineTo leaves
 // its end point, outlines inside the bounding box, pen mode not inverts what the shape covers.
 class TCanvas : public TPersistent {
-public:
+  public:
     explicit TCanvas(TBitmap* Surface = nullptr);
     ~TCanvas() override;
     void SetSurface(TBitmap* Surface);
@@ -181,7 +195,7 @@ public:
     // Called after every operation that changed pixels, so a control can show them.
     std::function<void()> OnChange;
 
-private:
+  private:
     void Changed();
     // Writes one pixel value over R, clipped; no change notice.
     void FillPixels(const TRect& R, uint32_t Pixel);
@@ -196,11 +210,15 @@ private:
     int FBkMode = OPAQUE;
     bool FHasClip = false;
     TRect FClip;
+    // Where pixels may have changed since the surface's device copy last followed them.
+    void Damage(const TRect& R);
+    bool FHasDamage = false;
+    TRect FDamage{};
 };
 
 // Pixels are kept as 0xFFRRGGBB words, row by row.
 class TBitmap : public TPersistent {
-public:
+  public:
     TBitmap();
     ~TBitmap() override;
     int Width() const { return FWidth; }
@@ -226,10 +244,30 @@ public:
     bool SavePng(const AnsiString& FileName) const;  // for looking at drawings
     void Assign(const TPersistent& Source) override;
 
-private:
+    // A copy at Scale device pixels per pixel for screens that have more of them, which the
+    // canvas keeps in step: text is drawn at that resolution, everything else repeats each pixel
+    // as a block, so lines and fills keep their places. Scale 1 drops the copy.
+    void SetDeviceScale(double Scale);
+    double DeviceScale() const { return FScale; }
+    bool HasDevice() const { return FScale != 1.0; }
+    int DeviceWidth() const { return DeviceX(FWidth); }
+    int DeviceHeight() const { return DeviceX(FHeight); }
+    uint32_t* DeviceBits() { return FDevice.data(); }
+    // The first device pixel of pixel X (or Y).
+    int DeviceX(int X) const { return static_cast<int>(X * FScale + 0.5); }
+    // Repeats the pixels in R that changed since the copy last followed them.
+    void SyncDevice(const TRect& R);
+    // The canvas drew R on the copy itself: it already shows R's pixels.
+    void AcceptDevice(const TRect& R);
+    // The whole copy again from the pixels, as blocks.
+    void ResyncDevice();
+
+  private:
     int FWidth = 0, FHeight = 0, FFileBpp = 24;
     std::vector<uint32_t> FPixels;
     std::unique_ptr<TCanvas> FCanvas;
+    double FScale = 1.0;
+    std::vector<uint32_t> FDevice, FFollowed;  // the copy, and the pixels it shows
 };
 
 // Two nested frames: top and left edges in TopColor, bottom and right in BottomColor; the

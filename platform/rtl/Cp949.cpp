@@ -13,25 +13,22 @@ size_t SequenceLength(const std::string& S, size_t I) {
     return std::min(Len, S.size() - I);
 }
 
-// Opening a conversion costs more than converting a line of text, so each thread keeps its two.
+// Opening a converter costs more than converting a field: each thread keeps one per direction.
 struct TConverter {
-    iconv_t Cd = reinterpret_cast<iconv_t>(-1);
+    iconv_t Cd;
+    TConverter(const char* To, const char* From) : Cd(iconv_open(To, From)) {}
     ~TConverter() {
         if (Cd != reinterpret_cast<iconv_t>(-1)) iconv_close(Cd);
     }
+    TConverter(const TConverter&) = delete;
+    TConverter& operator=(const TConverter&) = delete;
 };
 
-iconv_t Open(const char* To, const char* From, bool FromUtf8) {
-    thread_local TConverter ToCp949, ToUtf8;
-    TConverter& C = FromUtf8 ? ToCp949 : ToUtf8;
-    if (C.Cd == reinterpret_cast<iconv_t>(-1)) C.Cd = iconv_open(To, From);
-    if (C.Cd == reinterpret_cast<iconv_t>(-1)) throw EConvertError(AnsiString("no conversion from ") + From + " to " + To);
-    iconv(C.Cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-    return C.Cd;
-}
-
 std::string Convert(const char* To, const char* From, const std::string& In, bool FromUtf8) {
-    iconv_t Cd = Open(To, From, FromUtf8);
+    thread_local TConverter ToCp949("CP949", "UTF-8"), ToUtf8("UTF-8", "CP949");
+    iconv_t Cd = FromUtf8 ? ToCp949.Cd : ToUtf8.Cd;
+    if (Cd == reinterpret_cast<iconv_t>(-1)) throw EConvertError(AnsiString("no conversion from ") + From + " to " + To);
+    iconv(Cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     std::string Out(In.size() * 2 + 4, '\0');
     char* InPtr = const_cast<char*>(In.data());
     size_t InLeft = In.size();

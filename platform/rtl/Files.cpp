@@ -38,35 +38,52 @@ bool HasDrive(const AnsiString& P) {
     return P.size() >= 2 && P[1] == ':' && std::isalpha(static_cast<unsigned char>(P[0]));
 }
 
-// Finds the entry of a directory that matches a name: the exact name first, else the first one,
-// in byte order, that matches without regard to letter case.
-std::string MatchEntry(const std::string& Dir, const AnsiString& Name) {
+bool IsDirectory(const std::string& Native) {
     struct stat St;
-    std::string Exact = Dir == "/" ? "/" + Name : Dir + "/" + Name;
-    if (Name == "." || Name == ".." || lstat(Exact.c_str(), &St) == 0) return Name;
-    DIR* D = opendir(Dir.c_str());
-    if (!D) return Name;
-    std::vector<std::string> Hits;
-    AnsiString Want = AnsiLowerCase(Name);
-    while (dirent* E = readdir(D))
-        if (AnsiLowerCase(E->d_name) == Want) Hits.push_back(E->d_name);
-    closedir(D);
-    if (Hits.empty()) return Name;
-    std::sort(Hits.begin(), Hits.end());
-    return Hits.front();
+    return stat(Native.c_str(), &St) == 0 && S_ISDIR(St.st_mode);
 }
 
-std::string JoinNative(const std::string& Base, const std::vector<AnsiString>& Parts) {
+std::string Child(const std::string& Dir, const std::string& Name) {
+    return Dir == "/" ? "/" + Name : Dir + "/" + Name;
+}
+
+// Finds the entry of a directory that a name means: the exact name first; else the one entry that
+// matches without regard to letter case. Where several do, none is guessed and the name stays as
+// given. A component that must be a directory only matches directories.
+std::string MatchEntry(const std::string& Dir, const AnsiString& Name, bool WantDir) {
+    if (Name == "." || Name == "..") return Name;
+    struct stat St;
+    std::string Exact = Child(Dir, Name);
+    if (WantDir ? IsDirectory(Exact) : lstat(Exact.c_str(), &St) == 0) return Name;
+    DIR* D = opendir(Dir.c_str());
+    if (!D) return Name;
+    std::string Hit;
+    int Hits = 0;
+    AnsiString Want = AnsiLowerCase(Name);
+    while (dirent* E = readdir(D)) {
+        if (AnsiLowerCase(E->d_name) != Want) continue;
+        if (WantDir && !IsDirectory(Child(Dir, E->d_name))) continue;
+        Hit = E->d_name;
+        ++Hits;
+    }
+    closedir(D);
+    return Hits == 1 ? Hit : Name;
+}
+
+// ".." never climbs above Floor, the root of the drive the path lies on.
+std::string JoinNative(const std::string& Base, const std::vector<AnsiString>& Parts,
+                       const std::string& Floor, bool WantDir) {
     std::string Cur = Base.empty() ? "/" : Base;
-    for (auto& P : Parts) {
+    for (size_t I = 0; I < Parts.size(); ++I) {
+        const AnsiString& P = Parts[I];
         if (P == ".") continue;
         if (P == "..") {
+            if (Cur == Floor) continue;
             fs::path Up = fs::path(Cur).parent_path();
             Cur = Up.empty() ? "/" : Up.string();
             continue;
         }
-        std::string M = MatchEntry(Cur, P);
-        Cur = Cur == "/" ? "/" + M : Cur + "/" + M;
+        Cur = Child(Cur, MatchEntry(Cur, P, WantDir || I + 1 < Parts.size()));
     }
     return Cur;
 }
@@ -81,6 +98,10 @@ std::string NativeCwd() {
 std::map<char, std::string>& DriveDirs() {
     static std::map<char, std::string> M;
     return M;
+}
+
+bool Within(const std::string& Native, const std::string& Root) {
+    return !Root.empty() && (Native == Root || Native.rfind(Root + "/", 0) == 0);
 }
 }  // namespace
 
@@ -109,18 +130,21 @@ void EnsureDriveC() {
     fs::create_directories(DriveRoot('C') + "/Temp", Ec);
 }
 
-std::string ToNative(const AnsiString& Path) {
-    if (!Path.empty() && Path[0] == '/') return JoinNative("/", SplitComponents(Path));
+std::string ToNative(const AnsiString& Path, bool Directory) {
+    if (!Path.empty() && Path[0] == '/') return JoinNative("/", SplitComponents(Path), "/", Directory);
     if (HasDrive(Path)) {
         std::string Root = DriveRoot(Path[0]);
         if (Root.empty()) return Path;
-        return JoinNative(Root, SplitComponents(Path.substr(2)));
+        return JoinNative(Root, SplitComponents(Path.substr(2)), Root, Directory);
     }
-    if (!Path.empty() && Path[0] == '\\') {
-        AnsiString Cur = GetCurrentDir();
-        return JoinNative(DriveRoot(Cur[0]), SplitComponents(Path));
-    }
-    return JoinNative(NativeCwd(), SplitComponents(Path));
+    std::string Cwd = NativeCwd();
+    std::string Root = DriveRoot(FromNative(Cwd)[0]);
+    // The working directory may be the canonical form of the drive root's path.
+    std::error_code Ec;
+    std::string RootReal = fs::weakly_canonical(Root, Ec).string();
+    if (!Within(Cwd, Root) && Within(Cwd, RootReal)) Root = RootReal;
+    if (!Path.empty() && Path[0] == '\\') return JoinNative(Root, SplitComponents(Path), Root, Directory);
+    return JoinNative(Cwd, SplitComponents(Path), Root, Directory);
 }
 
 AnsiString FromNative(const std::string& Native) {
@@ -128,7 +152,7 @@ AnsiString FromNative(const std::string& Native) {
     std::error_code Ec;
     std::string CReal = fs::weakly_canonical(C, Ec).string();
     for (const std::string& Root : {C, CReal}) {
-        if (!Root.empty() && (Native == Root || Native.rfind(Root + "/", 0) == 0)) {
+        if (Within(Native, Root)) {
             AnsiString Rest = Native.substr(Root.size());
             std::replace(Rest.begin(), Rest.end(), '/', '\\');
             if (Rest.empty()) Rest = "\\";
@@ -142,14 +166,81 @@ AnsiString FromNative(const std::string& Native) {
 }
 }  // namespace Drives
 
-AnsiString GetCurrentDir() { return Drives::FromNative(NativeCwd()); }
+namespace Drives {
+TDirectory::TDirectory(const std::string& Native)
+    : FFd(Native.empty() ? -1 : open(Native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
-bool SetCurrentDir(const AnsiString& Dir) {
-    std::string N = Drives::ToNative(Dir);
-    if (chdir(N.c_str()) != 0) return false;
+TDirectory::TDirectory(const TDirectory& Parent, const std::string& Name)
+    : FFd(Parent.FFd < 0 ? -1 : openat(Parent.FFd, Name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+TDirectory& TDirectory::operator=(TDirectory&& Other) noexcept {
+    if (this != &Other) {
+        if (FFd >= 0) close(FFd);
+        FFd = Other.FFd;
+        Other.FFd = -1;
+    }
+    return *this;
+}
+
+TDirectory::~TDirectory() {
+    if (FFd >= 0) close(FFd);
+}
+
+bool TDirectory::Identity(uint64_t& Device, uint64_t& Inode) const {
+    struct stat St;
+    if (FFd < 0 || fstat(FFd, &St) != 0) return false;
+    Device = St.st_dev;
+    Inode = St.st_ino;
+    return true;
+}
+
+std::vector<TDirEntry> TDirectory::Subdirectories() const {
+    std::vector<TDirEntry> Out;
+    int Fd = FFd < 0 ? -1 : dup(FFd);
+    DIR* D = Fd < 0 ? nullptr : fdopendir(Fd);
+    if (!D) {
+        if (Fd >= 0) close(Fd);
+        return Out;
+    }
+    rewinddir(D);  // the duplicate shares its position with earlier listings
+    while (dirent* E = readdir(D)) {
+        if (E->d_type != DT_DIR && E->d_type != DT_LNK && E->d_type != DT_UNKNOWN) continue;
+        if (std::strcmp(E->d_name, ".") == 0 || std::strcmp(E->d_name, "..") == 0) continue;
+        struct stat St;
+        if (fstatat(dirfd(D), E->d_name, &St, 0) != 0 || !S_ISDIR(St.st_mode)) continue;
+        Out.push_back({E->d_name, static_cast<uint64_t>(St.st_dev), static_cast<uint64_t>(St.st_ino)});
+    }
+    closedir(D);
+    std::sort(Out.begin(), Out.end(), [](const TDirEntry& A, const TDirEntry& B) { return A.Name < B.Name; });
+    return Out;
+}
+
+std::vector<TDirEntry> ListSubdirectories(const std::string& Native) {
+    return TDirectory(Native).Subdirectories();
+}
+
+bool DirectoryIdentity(const std::string& Native, uint64_t& Device, uint64_t& Inode) {
+    struct stat St;
+    if (Native.empty() || stat(Native.c_str(), &St) != 0 || !S_ISDIR(St.st_mode)) return false;
+    Device = St.st_dev;
+    Inode = St.st_ino;
+    return true;
+}
+
+bool SetCurrentNativeDir(const std::string& Native) {
+    if (Native.empty() || chdir(Native.c_str()) != 0) return false;
     AnsiString Cur = GetCurrentDir();
     DriveDirs()[static_cast<char>(std::toupper(static_cast<unsigned char>(Cur[0])))] = NativeCwd();
     return true;
+}
+}  // namespace Drives
+
+AnsiString GetCurrentDir() {
+    return Drives::FromNative(NativeCwd());
+}
+
+bool SetCurrentDir(const AnsiString& Dir) {
+    return Drives::SetCurrentNativeDir(Drives::ToNative(Dir, true));
 }
 
 uint32_t GetCurrentDirectoryA(uint32_t BufferLength, char* Buffer) {
@@ -281,7 +372,9 @@ int FindFirst(const AnsiString& Path, int Attr, TSearchRec& F) {
     size_t Cut = Path.find_last_of("\\/");
     AnsiString DirPart = Cut == AnsiString::npos ? (HasDrive(Path) ? Path.substr(0, 2) : "") : Path.substr(0, Cut + 1);
     AnsiString Mask = Cut == AnsiString::npos ? (HasDrive(Path) ? Path.substr(2) : Path) : Path.substr(Cut + 1);
-    std::string Dir = DirPart.empty() ? NativeCwd() : Drives::ToNative(DirPart.size() == 2 ? DirPart + "\\" : DirPart);
+    std::string Dir = DirPart.empty()
+                          ? NativeCwd()
+                          : Drives::ToNative(DirPart.size() == 2 ? DirPart + "\\" : DirPart, true);
     DIR* D = opendir(Dir.c_str());
     if (!D) return errno ? errno : ENOENT;
     auto* H = new Handle;

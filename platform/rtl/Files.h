@@ -1,12 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/Strings.h"
 
 // Drive paths ("c:\Temp\memo.txt") map to directories: C: is a private root under the user's data
 // folder, Z: is the whole file system. Path components resolve without regard to letter case; an
-// exact match wins.
+// exact match wins, and where several names differ only in case none is guessed.
 namespace Drives {
 // ${XDG_DATA_HOME:-~/.local/share}/agendix, read afresh on every call so tests can move it.
 std::string DataFolder();
@@ -14,11 +15,44 @@ std::string DataFolder();
 std::string DriveRoot(char Letter);
 // Creates the C: root and its Temp folder if missing (what an installed system would have).
 void EnsureDriveC();
-// Native path for a drive path or a relative path; components matched case-insensitively.
-// Components that do not exist are kept as given.
-std::string ToNative(const AnsiString& Path);
+// Native path for a drive path or a relative path; components matched case-insensitively, those
+// above the last (and the last too when Directory is set) only with directories. Components that
+// do not exist are kept as given. ".." stops at the root of the drive.
+std::string ToNative(const AnsiString& Path, bool Directory = false);
 // Drive path for a native absolute path: the longest drive root that contains it, else Z:.
 AnsiString FromNative(const std::string& Native);
+
+// For callers that keep the exact names a directory holds, which a drive path cannot always say
+// (names that differ only in case, names holding a backslash).
+struct TDirEntry {
+    std::string Name;
+    uint64_t Device = 0, Inode = 0;  // of the directory itself, also when reached by a link
+};
+// An open directory. A child is opened from it without the kernel walking the whole path again,
+// which keeps a walk down many levels linear.
+class TDirectory {
+  public:
+    TDirectory() = default;
+    explicit TDirectory(const std::string& Native);
+    TDirectory(const TDirectory& Parent, const std::string& Name);  // follows a link
+    TDirectory(TDirectory&& Other) noexcept : FFd(Other.FFd) { Other.FFd = -1; }
+    TDirectory& operator=(TDirectory&& Other) noexcept;
+    TDirectory(const TDirectory&) = delete;
+    TDirectory& operator=(const TDirectory&) = delete;
+    ~TDirectory();
+    bool IsOpen() const { return FFd >= 0; }
+    bool Identity(uint64_t& Device, uint64_t& Inode) const;
+    // Its subdirectories, symbolic links to directories among them, in byte order of their names.
+    std::vector<TDirEntry> Subdirectories() const;
+
+  private:
+    int FFd = -1;
+};
+// The same for a native path; empty when it cannot be read.
+std::vector<TDirEntry> ListSubdirectories(const std::string& Native);
+bool DirectoryIdentity(const std::string& Native, uint64_t& Device, uint64_t& Inode);
+// Makes a native directory the current one, as SetCurrentDir does for a drive path.
+bool SetCurrentNativeDir(const std::string& Native);
 }  // namespace Drives
 
 constexpr int faReadOnly = 0x01;

@@ -1,5 +1,6 @@
 #include "platform/rtl/Strings.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cwctype>
@@ -143,7 +144,20 @@ int AnsiCompareText(const AnsiString& A, const AnsiString& B) {
     return R < 0 ? -1 : R > 0 ? 1 : 0;
 }
 
-bool SameText(const AnsiString& A, const AnsiString& B) { return AnsiCompareText(A, B) == 0; }
+// Names in form descriptions and property tables are plain ASCII: compared byte by byte, without
+// the copies that full case mapping makes.
+bool SameText(const AnsiString& A, const AnsiString& B) {
+    auto Ascii = [](const AnsiString& S) {
+        return std::all_of(S.begin(), S.end(), [](unsigned char C) { return C < 0x80; });
+    };
+    if (!Ascii(A) || !Ascii(B)) return AnsiCompareText(A, B) == 0;
+    if (A.size() != B.size()) return false;
+    for (size_t I = 0; I < A.size(); ++I) {
+        unsigned char X = A[I], Y = B[I];
+        if (X != Y && ((X | 0x20) != (Y | 0x20) || (X | 0x20) < 'a' || (X | 0x20) > 'z')) return false;
+    }
+    return true;
+}
 
 int AnsiPos(const AnsiString& Sub, const AnsiString& S) {
     if (Sub.empty()) return 0;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/Timer.h"
+
 const TClassInfo& TUpDown::StaticClassInfo() {
     using C = TUpDown;
     static const TClassInfo Info =
@@ -36,6 +38,8 @@ TUpDown::TUpDown(TComponent* AOwner) : TCustomControl(AOwner) {
     SetBounds(0, 0, 16, 24);
     SetColor(clBtnFace);
 }
+
+TUpDown::~TUpDown() = default;
 
 void TUpDown::SetMin(int V) {
     if (V == FMin) return;
@@ -88,11 +92,83 @@ void TUpDown::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
                                               : (X >= Width() / 2 ? btNext : btPrev);
     FPressed = B;
     Repaint();
+    if (!FRepeat) {
+        FRepeat = std::make_unique<TTimer>(nullptr);
+        FRepeat->OnTimer = [this](TObject*) { Repeat(); };
+    }
+    FRepeat->SetEnabled(false);
+    FRepeat->SetInterval(400);
     Click(B);
+    if (FPressed == B) FRepeat->SetEnabled(true);
+}
+
+void TUpDown::Repeat() {
+    // Stopped first: a step that fails must not repeat its failure while the arrow is held.
+    FRepeat->SetEnabled(false);
+    if (FPressed < 0) return;
+    int B = FPressed;
+    Click(static_cast<TUDBtnType>(B));
+    if (FPressed != B) return;
+    FRepeat->SetInterval(80);
+    FRepeat->SetEnabled(true);
+}
+
+void TUpDown::KeyDown(uint16_t& Key, TShiftState Shift) {
+    TCustomControl::KeyDown(Key, Shift);
+    if (!FArrowKeys || !Enabled()) return;
+    switch (Key) {
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_PRIOR:
+            Key = 0;
+            Click(btNext);
+            break;
+        case VK_DOWN:
+        case VK_LEFT:
+        case VK_NEXT:
+            Key = 0;
+            Click(btPrev);
+            break;
+        default:
+            break;
+    }
+}
+
+bool TUpDown::DoMouseWheel(TShiftState Shift, int WheelDelta) {
+    if (!Enabled()) return false;
+    FWheel += WheelDelta;
+    while (FWheel >= 120 || FWheel <= -120) {
+        TUDBtnType B = FWheel > 0 ? btNext : btPrev;
+        FWheel += FWheel > 0 ? -120 : 120;
+        Click(B);
+    }
+    return true;
+}
+
+void TUpDown::Dispatch(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_GETDLGCODE:
+            if (FArrowKeys) Message.Result = DLGC_WANTARROWS;
+            return;
+        case WM_KILLFOCUS:
+            if (FPressed >= 0) {
+                FPressed = -1;
+                if (FRepeat) FRepeat->SetEnabled(false);
+            }
+            Invalidate();
+            break;
+        case WM_SETFOCUS:
+            Invalidate();
+            break;
+        default:
+            break;
+    }
+    TCustomControl::Dispatch(Message);
 }
 
 void TUpDown::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TCustomControl::MouseUp(Button, Shift, X, Y);
+    if (FRepeat) FRepeat->SetEnabled(false);
     if (FPressed >= 0) {
         FPressed = -1;
         Invalidate();
@@ -131,4 +207,5 @@ void TUpDown::Paint() {
             }
         }
     }
+    if (Focused()) C->DrawFocusRect(Rect(2, 2, All.Right - 2, All.Bottom - 2));
 }

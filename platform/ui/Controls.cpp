@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/ui/qt/Accessible.h"
 #include "platform/ui/qt/QtPeer.h"
 
 const TClassInfo& TSizeConstraints::StaticClassInfo() {
@@ -238,6 +239,19 @@ void TControl::SetText(const AnsiString& V) {
     FText = V;
     TextChanged();
     Invalidate();
+    AccessibleTextChanged(this);
+}
+
+void TControl::SetAccessibleName(const AnsiString& V) {
+    FAccessibleName = V;
+    if (FPeer) FPeer->SyncAccessibleName();
+    AccessibleTextChanged(this);
+}
+
+void TControl::SetAccessibleValue(const AnsiString& V) {
+    if (V == FAccessibleValue) return;
+    FAccessibleValue = V;
+    AccessibleTextChanged(this);
 }
 
 void TControl::SetAlign(TAlign V) {
@@ -265,6 +279,7 @@ void TControl::PaintSurfaceNow() {
             Px = 0xFF000000u | (GetRValue(C) << 16) | (GetGValue(C) << 8) | GetBValue(C);
         }
         if (S->Width() > 0 && S->Height() > 0) std::fill(S->Bits(), S->Bits() + S->Width() * S->Height(), Px);
+        S->SyncDevice(ClientRect());
     }
     FInPaint = true;
     try {
@@ -436,6 +451,13 @@ void TWinControl::GetChildren(const std::function<void(TComponent*)>& Proc, TCom
 void TWinControl::SetTabOrder(int16_t V) {
     if (V == FTabOrder) return;
     FTabOrder = V;
+    if (Parent() && Parent()->HandleAllocated()) Parent()->UpdateTabChain();
+}
+
+void TWinControl::SetTabStop(bool V) {
+    if (V == FTabStop) return;
+    FTabStop = V;
+    if (FPeer && FPeer->Widget) FPeer->Widget->setFocusPolicy(V ? Qt::StrongFocus : Qt::ClickFocus);
     if (Parent() && Parent()->HandleAllocated()) Parent()->UpdateTabChain();
 }
 

@@ -143,6 +143,9 @@ class TControl : public TComponent {
     virtual void KeyDown(uint16_t& Key, TShiftState Shift);
     virtual void KeyPress(char& Key);
     virtual void KeyUp(uint16_t& Key, TShiftState Shift);
+    // The wheel turned over the control by WheelDelta (120 a notch, positive away from the user);
+    // true when the control used it.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta) { return false; }
     // Shows or hides the control's window; called when the owner form is shown.
     void BringToFront();
 
@@ -155,6 +158,12 @@ class TControl : public TComponent {
     TDragOverEvent OnDragOver;
     TEndDragEvent OnEndDrag, OnEndDock;
     TStartDragEvent OnStartDrag, OnStartDock;
+
+    // What screen readers are told the control is called and holds, over what its class tells.
+    const AnsiString& AccessibleName() const { return FAccessibleName; }
+    void SetAccessibleName(const AnsiString& V);
+    const AnsiString& AccessibleValue() const { return FAccessibleValue; }
+    void SetAccessibleValue(const AnsiString& V);
 
     // The backing surface of controls that paint (client size), and the paint that fills it.
     virtual TBitmap* BackingSurface() const { return nullptr; }
@@ -208,7 +217,7 @@ class TControl : public TComponent {
     TColor FColor = clWindow;
     std::unique_ptr<TFont> FFont;
     TCursor FCursor = crDefault, FDragCursor = crDrag;
-    AnsiString FText, FHint;
+    AnsiString FText, FHint, FAccessibleName, FAccessibleValue;
     TAlign FAlign = alNone;
     TAnchors FAnchors = akLeft | akTop;
     std::unique_ptr<TSizeConstraints> FConstraints;
@@ -236,7 +245,7 @@ class TWinControl : public TControl {
     int16_t TabOrder() const { return FTabOrder; }
     void SetTabOrder(int16_t V);
     bool TabStop() const { return FTabStop; }
-    void SetTabStop(bool V) { FTabStop = V; }
+    void SetTabStop(bool V);
     virtual void SetFocus();
     bool Focused() const;
     bool CanFocus() const;

@@ -1,6 +1,9 @@
 #include "platform/ui/ExtCtrls.h"
 
+#include <algorithm>
+
 #include "platform/graphics/Windows.h"
+#include "platform/ui/qt/Accessible.h"
 
 // ---------------------------------------------------------------------------------------------
 // TPanel
@@ -85,6 +88,70 @@ void TPanel::BoundsChanged() {
     if (OnResize && !Loading()) OnResize(this);
 }
 
+void TPanel::SetKeyRows(const std::vector<TControl*>& Rows, const std::vector<TControl*>& Headings,
+                        const AnsiString& BlankName) {
+    FKeyRows = Rows;
+    FKeyRowHeadings = Headings;
+    FKeyRowBlankName = BlankName;
+    FKeyRow = 0;
+    SetTabStop(!Rows.empty());
+    Invalidate();
+}
+
+void TPanel::SetKeyRow(int V) {
+    if (FKeyRows.empty()) return;
+    V = std::clamp(V, 0, static_cast<int>(FKeyRows.size()) - 1);
+    if (V == FKeyRow) return;
+    FKeyRow = V;
+    Invalidate();
+    if (Focused()) AccessibleFocusMoved(this, FKeyRows[FKeyRow]);
+}
+
+void TPanel::Dispatch(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_GETDLGCODE:
+            if (!FKeyRows.empty()) Message.Result = DLGC_WANTARROWS;
+            return;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            if (!FKeyRows.empty()) {
+                Invalidate();
+                if (Message.Msg == WM_SETFOCUS) AccessibleFocusMoved(this, FKeyRows[FKeyRow]);
+            }
+            break;
+        default:
+            break;
+    }
+    TCustomControl::Dispatch(Message);
+}
+
+void TPanel::KeyDown(uint16_t& Key, TShiftState Shift) {
+    TCustomControl::KeyDown(Key, Shift);
+    if (FKeyRows.empty() || Shift & (ssCtrl | ssAlt)) return;
+    switch (Key) {
+        case VK_UP:
+            SetKeyRow(FKeyRow - 1);
+            break;
+        case VK_DOWN:
+            SetKeyRow(FKeyRow + 1);
+            break;
+        case VK_HOME:
+            SetKeyRow(0);
+            break;
+        case VK_END:
+            SetKeyRow(static_cast<int>(FKeyRows.size()) - 1);
+            break;
+        case VK_RETURN:
+        case VK_SPACE:
+            Key = 0;
+            FKeyRows[FKeyRow]->Click();
+            return;
+        default:
+            return;
+    }
+    Key = 0;
+}
+
 void TPanel::Paint() {
     TCanvas* C = Canvas();
     TRect R = ClientRect();
@@ -105,6 +172,10 @@ void TPanel::Paint() {
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(Color());
     C->FillRect(R);
+    if (!FKeyRows.empty() && Focused()) {
+        TRect Mark = FKeyRows[FKeyRow]->BoundsRect();
+        C->DrawFocusRect(Rect(Mark.Left - 3, Mark.Top - 2, Mark.Right + 3, Mark.Bottom + 2));
+    }
     if (Caption().empty()) return;
     C->SetFont(*Font());
     C->Brush()->SetStyle(bsClear);

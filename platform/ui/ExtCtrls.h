@@ -27,6 +27,20 @@ class TPanel : public TCustomControl {
     void SetFullRepaint(bool V) { FFullRepaint = V; }
     TNotifyEvent OnResize;
 
+    // Makes the panel one tab stop over Rows (controls on it): Up and Down move between them,
+    // Enter and Space click the current one, and a focus rectangle marks it while the panel has
+    // the focus. The rows draw as before. Screen readers hear each row as its heading and its
+    // text, or BlankName when the text is blank.
+    void SetKeyRows(const std::vector<TControl*>& Rows, const std::vector<TControl*>& Headings = {},
+                    const AnsiString& BlankName = "");
+    const std::vector<TControl*>& KeyRows() const { return FKeyRows; }
+    const std::vector<TControl*>& KeyRowHeadings() const { return FKeyRowHeadings; }
+    const AnsiString& KeyRowBlankName() const { return FKeyRowBlankName; }
+    int KeyRow() const { return FKeyRow; }
+    void SetKeyRow(int V);
+    void Dispatch(TMessage& Message) override;
+    void KeyDown(uint16_t& Key, TShiftState Shift) override;
+
   protected:
     void Paint() override;
     void TextChanged() override { Invalidate(); }
@@ -39,6 +53,9 @@ class TPanel : public TCustomControl {
     int FBevelWidth = 1, FBorderWidth = 0;
     TFormBorderStyle FBorderStyle = bsNone;
     bool FFullRepaint = true;
+    std::vector<TControl*> FKeyRows, FKeyRowHeadings;
+    AnsiString FKeyRowBlankName;
+    int FKeyRow = 0;
 };
 
 enum TBevelShape : uint8_t { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };

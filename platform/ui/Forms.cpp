@@ -7,7 +7,6 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -23,6 +22,7 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Grids.h"
+#include "platform/ui/qt/ReadySignal.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/qt/QtPeer.h"
 
@@ -425,7 +425,6 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
 TApplication::~TApplication() {
     Reset();
-    delete FInstanceLock;
 }
 
 void TApplication::Initialize() {
@@ -461,6 +460,7 @@ void TApplication::Run() {
     if (!FMainForm) return;
     FTerminated = false;
     FMainForm->Show();
+    if (FMainForm->Peer()) SignalReadyAfterPaint(FMainForm->Peer()->Widget);
     QEventLoop Loop;
     FLoops.push_back(&Loop);
     while (!FTerminated && FMainForm && FMainForm->Visible()) Loop.exec();

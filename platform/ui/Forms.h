@@ -221,7 +221,6 @@ class TApplication : public TComponent {
     bool FTerminated = false, FInitialized = false, FWasInactive = false, FInPostedActivation = false;
     int FModalDepth = 0;
     std::vector<class QEventLoop*> FLoops;
-    class QLockFile* FInstanceLock = nullptr;
 };
 
 extern TApplication* Application;

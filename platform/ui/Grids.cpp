@@ -19,6 +19,7 @@ const TClassInfo& TCustomGrid::StaticClassInfo() {
             .OfferOnly()
             .Enum("BorderStyle", &C::BorderStyle, &C::SetBorderStyle, bsSingle,
                   {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"})
+            .Int("Color", &C::Color, &C::SetColor, clWindow, "TColor", &C::IsGridColorStored)
             .Int("ColCount", &C::ColCount, &C::SetColCount, 5)
             .Int("DefaultColWidth", &C::DefaultColWidth, &C::SetDefaultColWidth, 64)
             .Int("DefaultRowHeight", &C::DefaultRowHeight, &C::SetDefaultRowHeight, 24)
@@ -241,8 +242,9 @@ void TCustomGrid::SetDefaultRowHeight(int V) {
     Invalidate();
 }
 
+// Lines wider than any window would show nothing more, and six of them must still fit an int.
 void TCustomGrid::SetGridLineWidth(int V) {
-    if (V < 0) V = 0;
+    V = std::clamp(V, 0, kMaxGridLineWidth);
     if (V == FGridLineWidth) return;
     FGridLineWidth = V;
     ClampTopRow();

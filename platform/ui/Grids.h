@@ -48,7 +48,9 @@ class TCustomGrid : public TCustomControl {
     int DefaultRowHeight() const { return FDefaultRowHeight; }
     void SetDefaultRowHeight(int V);
     int GridLineWidth() const { return FGridLineWidth; }
+    // Clamped to 0 .. the widest a window can be (X11 sizes are 16-bit).
     void SetGridLineWidth(int V);
+    static constexpr int kMaxGridLineWidth = 32767;
     TGridOptions Options() const { return FOptions; }
     void SetOptions(TGridOptions V);
     TScrollStyle ScrollBars() const { return FScrollBars; }
@@ -98,6 +100,8 @@ class TCustomGrid : public TCustomControl {
     void Paint() override;
     void BoundsChanged() override;
     bool IsFixedColorStored() const { return FFixedColor != clBtnFace; }
+    // A grid starts with a colour of its own, the window colour: read back without it, it has that.
+    bool IsGridColorStored() const { return !ParentColor() && Color() != clWindow; }
     // Scroll bar room that the grid reserves, in pixels.
     int ScrollBarWidth() const { return 16; }
     bool NeedsVertScroll() const;

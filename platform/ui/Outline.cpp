@@ -26,6 +26,7 @@ bool Contains(const TRect& R, int X, int Y) {
 void TOutlineNode::SetText(const AnsiString& V) {
     if (V == FText) return;
     FText = V;
+    FOutline->FRowsWidth = -1;
     FOutline->Invalidate();
 }
 
@@ -103,6 +104,8 @@ const TClassInfo& TCustomOutline::StaticClassInfo() {
             .OfferOnly()
             .Enum("BorderStyle", &TCustomOutline::BorderStyle, &TCustomOutline::SetBorderStyle, bsSingle,
                   {"bsNone", "bsSingle"})
+            .Int("Color", &TCustomOutline::Color, &TCustomOutline::SetColor, clWindow, "TColor",
+                 &TCustomOutline::IsOutlineColorStored)
             .Int("ItemHeight", &TCustomOutline::ItemHeight, &TCustomOutline::SetItemHeight, 16)
             .Event("OnCollapse", &TCustomOutline::OnCollapse)
             .Event("OnDrawItem", &TCustomOutline::OnDrawItem)
@@ -246,6 +249,7 @@ int TCustomOutline::RowOf(const TOutlineNode* N) const {
 void TCustomOutline::Changed() {
     FIndexValid = false;
     FRowsValid = false;
+    FRowsWidth = -1;
     Invalidate();
 }
 
@@ -259,10 +263,34 @@ int TCustomOutline::NewItem(TOutlineNode* Parent, int Pos, const AnsiString& Tex
     return N->Index();
 }
 
+std::vector<TOutlineNode*> TCustomOutline::InsertChildren(
+    int Index, const std::vector<std::pair<int, AnsiString>>& Texts) {
+    TOutlineNode* P = Node(Index);
+    auto& Kids = P->FChildren;
+    std::vector<std::unique_ptr<TOutlineNode>> Merged;
+    Merged.reserve(Kids.size() + Texts.size());
+    std::vector<TOutlineNode*> Added;
+    Added.reserve(Texts.size());
+    size_t K = 0;
+    for (const auto& [Pos, Text] : Texts) {
+        const size_t At = static_cast<size_t>(
+            std::clamp<int64_t>(Pos, static_cast<int64_t>(K), static_cast<int64_t>(Kids.size())));
+        while (K < At) Merged.push_back(std::move(Kids[K++]));
+        Merged.emplace_back(new TOutlineNode(this, P, Text, nullptr));
+        Added.push_back(Merged.back().get());
+    }
+    while (K < Kids.size()) Merged.push_back(std::move(Kids[K++]));
+    Kids = std::move(Merged);
+    for (size_t I = 0; I < Kids.size(); ++I) Kids[I]->FPos = static_cast<int>(I);
+    Changed();
+    return Added;
+}
+
 void TCustomOutline::Clear() {
     FSelected = nullptr;
     FRoot->FChildren.clear();
     FTopRow = 0;
+    FLeftOffset = 0;
     Changed();
 }
 
@@ -351,12 +379,14 @@ void TCustomOutline::SetItemSeparator(const AnsiString& V) {
 void TCustomOutline::SetStyle(TOutlineStyle V) {
     if (V == FStyle) return;
     FStyle = V;
+    FRowsWidth = -1;
     Invalidate();
 }
 
 void TCustomOutline::SetOptions(TOutlineOptions V) {
     if (V == FOptions) return;
     FOptions = V;
+    FRowsWidth = -1;
     Invalidate();
 }
 
@@ -366,6 +396,7 @@ void TCustomOutline::SetPictureOpen(TBitmap* V) {
         FPictureOpen->Assign(*V);
     else
         FPictureOpen->SetSize(0, 0);
+    FRowsWidth = -1;
     Invalidate();
 }
 
@@ -375,6 +406,7 @@ void TCustomOutline::SetPictureClosed(TBitmap* V) {
         FPictureClosed->Assign(*V);
     else
         FPictureClosed->SetSize(0, 0);
+    FRowsWidth = -1;
     Invalidate();
 }
 
@@ -384,12 +416,14 @@ void TCustomOutline::SetPictureLeaf(TBitmap* V) {
         FPictureLeaf->Assign(*V);
     else
         FPictureLeaf->SetSize(0, 0);
+    FRowsWidth = -1;
     Invalidate();
 }
 
 void TCustomOutline::SetItemHeight(int V) {
     if (V == FItemHeight || V < 1) return;
     FItemHeight = V;
+    FRowsWidth = -1;
     Invalidate();
 }
 
@@ -407,20 +441,107 @@ void TCustomOutline::SetBorderStyle(TFormBorderStyle V) {
 
 // ---- geometry --------------------------------------------------------------------------------
 
+struct TCustomOutline::TBar {
+    bool Shown = false, Vertical = true;
+    TRect R;
+    int Arrow = 0, ThumbStart = 0, ThumbLength = 0;
+    int Pos = 0, Max = 0, Page = 1, Step = 1;
+};
+
+void TCustomOutline::ShownBars(bool& Vert, bool& Horz) const {
+    const bool VAllowed = FScrollBars == ssVertical || FScrollBars == ssBoth;
+    const bool HAllowed = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
+    const int W = std::max(0, ClientWidth()), H = std::max(0, ClientHeight());
+    const int64_t Tall = static_cast<int64_t>(Rows().size()) * FItemHeight;
+    Vert = VAllowed && Tall > H;
+    Horz = HAllowed && RowsWidth() > W - (Vert ? kScrollBarWidth : 0);
+    if (Horz && !Vert) Vert = VAllowed && Tall > H - kScrollBarWidth;
+}
+
 TRect TCustomOutline::ContentRect() const {
     TRect R{0, 0, std::max(0, ClientWidth()), std::max(0, ClientHeight())};
-    if (ShowsScrollBar()) R.Right = std::max(0, R.Right - kScrollBarWidth);
+    bool Vert, Horz;
+    ShownBars(Vert, Horz);
+    if (Vert) R.Right = std::max(0, R.Right - kScrollBarWidth);
+    if (Horz) R.Bottom = std::max(0, R.Bottom - kScrollBarWidth);
     return R;
 }
 
-bool TCustomOutline::ShowsScrollBar() const {
-    if (FScrollBars != ssVertical && FScrollBars != ssBoth) return false;
-    return static_cast<int64_t>(Rows().size()) * FItemHeight > ClientHeight();
+int TCustomOutline::TextLeft(const TOutlineNode* N) const {
+    int X = (FStyle == osOwnerDraw ? N->Level() - 1 : ButtonColumns(N)) * Indent();
+    if (HasPictures(FStyle)) {
+        const TBitmap* Pic = !N->HasItems() ? PictureLeaf() : N->Expanded() ? PictureOpen() : PictureClosed();
+        if (Pic->Width() > 0 && Pic->Height() > 0)
+            X += FOptions & ooStretchBitmaps ? std::max(1, Pic->Width() * FItemHeight / Pic->Height())
+                                             : Pic->Width();
+    }
+    return X + 2;
 }
 
-TRect TCustomOutline::ScrollBarRect() const {
-    int Right = std::max(0, ClientWidth());
-    return {std::max(0, Right - kScrollBarWidth), 0, Right, std::max(0, ClientHeight())};
+// Measured once for every change of the rows, their texts or how they are drawn.
+int TCustomOutline::RowsWidth() const {
+    if (FRowsWidth >= 0) return FRowsWidth;
+    TCanvas* C = const_cast<TCustomOutline*>(this)->Canvas();
+    C->SetFont(*Font());
+    int W = 0;
+    for (const TOutlineNode* N : Rows()) W = std::max(W, TextLeft(N) + C->TextWidth(N->Text()) + 4);
+    return FRowsWidth = W;
+}
+
+TCustomOutline::TBar TCustomOutline::Bar(bool Vertical) const {
+    TBar B;
+    B.Vertical = Vertical;
+    bool Vert, Horz;
+    ShownBars(Vert, Horz);
+    B.Shown = Vertical ? Vert : Horz;
+    const int W = std::max(0, ClientWidth()), H = std::max(0, ClientHeight());
+    int Total;
+    if (Vertical) {
+        B.R = {std::max(0, W - kScrollBarWidth), 0, W, std::max(0, H - (Horz ? kScrollBarWidth : 0))};
+        B.Pos = Top();
+        B.Max = MaxTopRow();
+        B.Page = PageRowCount();
+        Total = VisibleRowCount();
+    } else {
+        B.R = {0, std::max(0, H - kScrollBarWidth), std::max(0, W - (Vert ? kScrollBarWidth : 0)), H};
+        B.Pos = LeftOffset();
+        B.Max = MaxLeftOffset();
+        B.Page = std::max(1, ContentRect().Width());
+        B.Step = Indent();
+        Total = RowsWidth();
+    }
+    const int Length = Vertical ? B.R.Height() : B.R.Width();
+    B.Arrow = std::min(kScrollBarWidth, Length / 2);
+    const int Track = std::max(0, Length - 2 * B.Arrow);
+    B.ThumbLength = std::min(Track, std::max(kMinThumb, static_cast<int>(static_cast<int64_t>(Track) *
+                                                                         B.Page / std::max(1, Total))));
+    B.ThumbStart =
+        (Vertical ? B.R.Top : B.R.Left) + B.Arrow +
+        (B.Max > 0 ? static_cast<int>(static_cast<int64_t>(Track - B.ThumbLength) * B.Pos / B.Max) : 0);
+    return B;
+}
+
+void TCustomOutline::SetBarPos(bool Vertical, int V) {
+    if (Vertical)
+        SetTopRow(V);
+    else
+        SetLeftOffset(V);
+}
+
+int TCustomOutline::MaxLeftOffset() const {
+    if (FScrollBars != ssHorizontal && FScrollBars != ssBoth) return 0;
+    return std::max(0, RowsWidth() - ContentRect().Width());
+}
+
+int TCustomOutline::LeftOffset() const {
+    return std::clamp(FLeftOffset, 0, MaxLeftOffset());
+}
+
+void TCustomOutline::SetLeftOffset(int V) {
+    V = std::clamp(V, 0, MaxLeftOffset());
+    if (V == FLeftOffset) return;
+    FLeftOffset = V;
+    Invalidate();
 }
 
 int TCustomOutline::PageRowCount() const {
@@ -453,18 +574,6 @@ void TCustomOutline::ScrollInView(const TOutlineNode* N) {
         SetTopRow(Row - PageRowCount() + 1);
 }
 
-void TCustomOutline::ThumbGeometry(int& ThumbTop, int& Length) const {
-    TRect R = ScrollBarRect();
-    int Arrow = std::min(kScrollBarWidth, R.Height() / 2);
-    int Track = std::max(0, R.Height() - 2 * Arrow);
-    int Rows = std::max(1, VisibleRowCount());
-    Length = std::min(
-        Track, std::max(kMinThumb, static_cast<int>(static_cast<int64_t>(Track) * PageRowCount() / Rows)));
-    int Max = MaxTopRow();
-    ThumbTop =
-        R.Top + Arrow + (Max > 0 ? static_cast<int>(static_cast<int64_t>(Track - Length) * Top() / Max) : 0);
-}
-
 int TCustomOutline::Indent() const {
     return std::max(FItemHeight, 8);
 }
@@ -480,7 +589,7 @@ TRect TCustomOutline::ButtonRect(const TOutlineNode* N, int Row) const {
     int Cols = ButtonColumns(N);
     if (Cols < 1 || !(IsTreeStyle(FStyle) || IsPlusStyle(FStyle))) return {};
     TRect C = ContentRect();
-    int Left = C.Left + (Cols - 1) * Indent();
+    int Left = C.Left - LeftOffset() + (Cols - 1) * Indent();
     int Y = C.Top + (Row - Top()) * FItemHeight;
     return {Left, Y, Left + Indent(), Y + FItemHeight};
 }
@@ -498,6 +607,7 @@ int TCustomOutline::GetItem(int X, int Y) const {
 void TCustomOutline::Paint() {
     TCanvas* C = Canvas();
     FTopRow = Top();
+    FLeftOffset = LeftOffset();
     TRect Client{0, 0, ClientWidth(), ClientHeight()};
     C->ResetClipRect();
     C->Brush()->SetStyle(bsSolid);
@@ -510,7 +620,8 @@ void TCustomOutline::Paint() {
     int Last = std::min(static_cast<int>(R.size()), FTopRow + PageRowCount() + 1);
     for (int Row = FTopRow; Row < Last; ++Row) DrawRow(C, R[Row], Row, Content);
     C->ResetClipRect();
-    if (ShowsScrollBar()) DrawScrollBar(C);
+    for (bool Vertical : {true, false})
+        if (TBar B = Bar(Vertical); B.Shown) DrawScrollBar(C, B);
 }
 
 void TCustomOutline::DrawRow(TCanvas* C, TOutlineNode* N, int Row, const TRect& Content) {
@@ -519,6 +630,7 @@ void TCustomOutline::DrawRow(TCanvas* C, TOutlineNode* N, int Row, const TRect& 
     TOutlineItemState State = 0;
     if (N == FSelected) State = oisSelected | (Focused() ? oisFocused : 0u);
     int Ind = Indent();
+    const int Left = Content.Left - FLeftOffset;
     auto HasNextSibling = [](const TOutlineNode* M) {
         return M->FParent && M->FPos + 1 < static_cast<int>(M->FParent->FChildren.size());
     };
@@ -532,15 +644,15 @@ void TCustomOutline::DrawRow(TCanvas* C, TOutlineNode* N, int Row, const TRect& 
         // Lines of the ancestors that have more children below this row.
         const TOutlineNode* A = N->Parent();
         for (int J = Cols - 2; J >= 0 && A && A->Parent(); --J, A = A->Parent())
-            if (HasNextSibling(A)) DrawDottedV(Content.Left + J * Ind + Ind / 2, Y, Y + FItemHeight, Content);
-        int CX = Content.Left + (Cols - 1) * Ind + Ind / 2;
+            if (HasNextSibling(A)) DrawDottedV(Left + J * Ind + Ind / 2, Y, Y + FItemHeight, Content);
+        int CX = Left + (Cols - 1) * Ind + Ind / 2;
         bool FirstOfAll = N->Parent() == FRoot.get() && N->FPos == 0;
         if (!FirstOfAll) DrawDottedV(CX, Y, CY, Content);
         if (HasNextSibling(N)) DrawDottedV(CX, CY, Y + FItemHeight, Content);
-        DrawDottedH(CX, Content.Left + Cols * Ind, CY, Content);
+        DrawDottedH(CX, Left + Cols * Ind, CY, Content);
     }
     if ((IsTreeStyle(FStyle) || IsPlusStyle(FStyle)) && Cols >= 1 && N->HasItems()) {
-        int CX = Content.Left + (Cols - 1) * Ind + Ind / 2;
+        int CX = Left + (Cols - 1) * Ind + Ind / 2;
         TRect Box{CX - 4, CY - 4, CX + 5, CY + 5};
         C->Pen()->SetColor(clGray);
         C->Brush()->SetStyle(bsSolid);
@@ -554,7 +666,7 @@ void TCustomOutline::DrawRow(TCanvas* C, TOutlineNode* N, int Row, const TRect& 
             C->LineTo(CX, CY + 3);
         }
     }
-    int X = Content.Left + Cols * Ind;
+    int X = Left + Cols * Ind;
     if (HasPictures(FStyle)) {
         TBitmap* Pic = !N->HasItems() ? PictureLeaf() : N->Expanded() ? PictureOpen() : PictureClosed();
         if (Pic->Width() > 0 && Pic->Height() > 0) {
@@ -621,36 +733,46 @@ void TCustomOutline::DrawDottedH(int X1, int X2, int Y, const TRect& Clip) {
         if ((X + Y) % 2 == 0) S->SetPixel(X, Y, C);
 }
 
-void TCustomOutline::DrawScrollBar(TCanvas* C) {
-    TRect R = ScrollBarRect();
-    int Arrow = std::min(kScrollBarWidth, R.Height() / 2);
+void TCustomOutline::DrawScrollBar(TCanvas* C, const TBar& B) {
+    const TRect& R = B.R;
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(clScrollBar);
     C->FillRect(R);
-    auto Button = [&](TRect B) {
+    auto Button = [&](TRect Face) {
         C->Brush()->SetColor(clBtnFace);
-        C->FillRect(B);
-        Frame3D(C, B, clBtnHighlight, cl3DDkShadow, 1);
-        Frame3D(C, B, cl3DLight, clBtnShadow, 1);
+        C->FillRect(Face);
+        Frame3D(C, Face, clBtnHighlight, cl3DDkShadow, 1);
+        Frame3D(C, Face, cl3DLight, clBtnShadow, 1);
     };
+    // Points up or left for Dir 1, down or right for Dir -1.
     auto Triangle = [&](int CX, int CY, int Dir) {
         C->Pen()->SetColor(clBtnText);
         for (int I = 0; I < 4; ++I) {
-            int Y = CY + Dir * (I - 2);
-            C->MoveTo(CX - I, Y);
-            C->LineTo(CX + I + 1, Y);
+            int At = Dir * (I - 2);
+            if (B.Vertical) {
+                C->MoveTo(CX - I, CY + At);
+                C->LineTo(CX + I + 1, CY + At);
+            } else {
+                C->MoveTo(CX + At, CY - I);
+                C->LineTo(CX + At, CY + I + 1);
+            }
         }
     };
-    TRect Up{R.Left, R.Top, R.Right, R.Top + Arrow};
-    TRect Down{R.Left, R.Bottom - Arrow, R.Right, R.Bottom};
-    Button(Up);
-    Button(Down);
-    int CX = R.Left + R.Width() / 2;
-    Triangle(CX, Up.Top + Arrow / 2, 1);
-    Triangle(CX, Down.Top + Arrow / 2, -1);
-    int ThumbTop, Length;
-    ThumbGeometry(ThumbTop, Length);
-    if (Length > 0) Button({R.Left, ThumbTop, R.Right, ThumbTop + Length});
+    const TRect First = B.Vertical ? TRect{R.Left, R.Top, R.Right, R.Top + B.Arrow}
+                                   : TRect{R.Left, R.Top, R.Left + B.Arrow, R.Bottom};
+    const TRect Last = B.Vertical ? TRect{R.Left, R.Bottom - B.Arrow, R.Right, R.Bottom}
+                                  : TRect{R.Right - B.Arrow, R.Top, R.Right, R.Bottom};
+    Button(First);
+    Button(Last);
+    Triangle((First.Left + First.Right) / 2, (First.Top + First.Bottom) / 2, 1);
+    Triangle((Last.Left + Last.Right) / 2, (Last.Top + Last.Bottom) / 2, -1);
+    if (B.ThumbLength > 0)
+        Button(B.Vertical ? TRect{R.Left, B.ThumbStart, R.Right, B.ThumbStart + B.ThumbLength}
+                          : TRect{B.ThumbStart, R.Top, B.ThumbStart + B.ThumbLength, R.Bottom});
+    if (!B.Vertical && R.Right < ClientWidth()) {  // the corner where both bars meet
+        C->Brush()->SetColor(clBtnFace);
+        C->FillRect({R.Right, R.Top, ClientWidth(), R.Bottom});
+    }
 }
 
 void TCustomOutline::BoundsChanged() {
@@ -660,6 +782,7 @@ void TCustomOutline::BoundsChanged() {
 
 void TCustomOutline::FontChanged() {
     TCustomControl::FontChanged();
+    FRowsWidth = -1;
     Invalidate();
 }
 
@@ -703,21 +826,26 @@ void TCustomOutline::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     if (CanFocus() && !Focused()) SetFocus();
     FDownOnItem = false;
     if (Button == mbLeft) {
-        if (ShowsScrollBar() && Contains(ScrollBarRect(), X, Y)) {
-            TRect R = ScrollBarRect();
-            int Arrow = std::min(kScrollBarWidth, R.Height() / 2);
-            int ThumbTop, Length;
-            ThumbGeometry(ThumbTop, Length);
-            if (Y < R.Top + Arrow)
-                SetTopRow(Top() - 1);
-            else if (Y >= R.Bottom - Arrow)
-                SetTopRow(Top() + 1);
-            else if (Y < ThumbTop)
-                SetTopRow(Top() - PageRowCount());
-            else if (Y >= ThumbTop + Length)
-                SetTopRow(Top() + PageRowCount());
-            else
-                FThumbGrab = Y - ThumbTop;
+        bool OnBar = false;
+        for (bool Vertical : {true, false}) {
+            const TBar B = Bar(Vertical);
+            if (!B.Shown || !Contains(B.R, X, Y)) continue;
+            OnBar = true;
+            const int P = Vertical ? Y : X, End = Vertical ? B.R.Bottom : B.R.Right;
+            if (P < (Vertical ? B.R.Top : B.R.Left) + B.Arrow)
+                SetBarPos(Vertical, B.Pos - B.Step);
+            else if (P >= End - B.Arrow)
+                SetBarPos(Vertical, B.Pos + B.Step);
+            else if (P < B.ThumbStart)
+                SetBarPos(Vertical, B.Pos - B.Page);
+            else if (P >= B.ThumbStart + B.ThumbLength)
+                SetBarPos(Vertical, B.Pos + B.Page);
+            else {
+                FThumbGrab = P - B.ThumbStart;
+                FThumbVertical = Vertical;
+            }
+        }
+        if (OnBar) {
         } else if (int Index = GetItem(X, Y); Index > 0) {
             TOutlineNode* N = Node(Index);
             FDownOnItem = true;
@@ -735,14 +863,13 @@ void TCustomOutline::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TCustomOutline::MouseMove(TShiftState Shift, int X, int Y) {
     if (FThumbGrab >= 0) {
-        TRect R = ScrollBarRect();
-        int Arrow = std::min(kScrollBarWidth, R.Height() / 2);
-        int ThumbTop, Length;
-        ThumbGeometry(ThumbTop, Length);
-        int Room = R.Height() - 2 * Arrow - Length;
+        const TBar B = Bar(FThumbVertical);
+        const int Room = (FThumbVertical ? B.R.Height() : B.R.Width()) - 2 * B.Arrow - B.ThumbLength;
+        const int P = FThumbVertical ? Y - B.R.Top : X - B.R.Left;
         if (Room > 0)
-            SetTopRow(static_cast<int>(
-                (static_cast<int64_t>(Y - FThumbGrab - R.Top - Arrow) * MaxTopRow() + Room / 2) / Room));
+            SetBarPos(
+                FThumbVertical,
+                static_cast<int>((static_cast<int64_t>(P - FThumbGrab - B.Arrow) * B.Max + Room / 2) / Room));
     }
     TCustomControl::MouseMove(Shift, X, Y);
 }

@@ -29,6 +29,11 @@ using TOutlineDrawItemEvent =
 
 class TCustomOutline;
 
+// State that a descendant keeps for an item of its own; it lives and dies with the item.
+struct TOutlineItemExtra {
+    virtual ~TOutlineItemExtra() = default;
+};
+
 // One item of an outline. Items are addressed by index: the hidden root is 0, and every other item
 // follows its parent in depth-first order, so adding an item renumbers the items after it.
 class TOutlineNode {
@@ -38,6 +43,8 @@ class TOutlineNode {
     void SetText(const AnsiString& V);
     void* Data() const { return FData; }
     void SetData(void* V) { FData = V; }
+    TOutlineItemExtra* Extra() const { return FExtra.get(); }
+    void SetExtra(std::unique_ptr<TOutlineItemExtra> V) { FExtra = std::move(V); }
     // Texts from the top-level ancestor down to this item, joined by the outline's separator.
     AnsiString FullPath() const;
     bool HasItems() const { return !FChildren.empty(); }
@@ -66,6 +73,7 @@ class TOutlineNode {
     std::vector<std::unique_ptr<TOutlineNode>> FChildren;
     AnsiString FText;
     void* FData = nullptr;
+    std::unique_ptr<TOutlineItemExtra> FExtra;
     bool FExpanded = false;
     int FPos = 0;    // position among the parent's children
     int FIndex = 0;  // valid while the outline's index is
@@ -88,6 +96,11 @@ class TCustomOutline : public TCustomControl {
     // Before Index, under the same parent; Index 0 adds a last top-level item.
     int Insert(int Index, const AnsiString& Text);
     int InsertObject(int Index, const AnsiString& Text, void* Data);
+    // Many children of Index at once, with one renumbering: each text goes before the child that
+    // stood at the given position (the child count: after the last); equal positions keep the order
+    // given, and positions must not decrease. Returns the new items in that order.
+    std::vector<TOutlineNode*> InsertChildren(int Index,
+                                              const std::vector<std::pair<int, AnsiString>>& Texts);
     TOutlineNode* Items(int Index) const;  // EOutlineError for an index out of range
     int ItemCount() const;                 // without the root
     void FullExpand();
@@ -121,6 +134,10 @@ class TCustomOutline : public TCustomControl {
     void SetTopRow(int V);
     int VisibleRowCount() const;  // open rows in the tree
     int PageRowCount() const;     // rows that fit in the window
+    // Pixels by which the rows are scrolled to the left, and the most they can be.
+    int LeftOffset() const;
+    void SetLeftOffset(int V);
+    int MaxLeftOffset() const;
 
     void Click() override;
     void DblClick() override;
@@ -146,6 +163,8 @@ class TCustomOutline : public TCustomControl {
     // The frame that the window draws around the client area.
     int NonClientWidth() const override { return FBorderStyle == bsSingle ? (Ctl3D() ? 2 : 1) : 0; }
     bool IsPictureStored() const { return false; }
+    // An outline starts with a colour of its own, the window colour: read back without it, it has that.
+    bool IsOutlineColorStored() const { return !ParentColor() && Color() != clWindow; }
 
   private:
     friend class TOutlineNode;
@@ -155,15 +174,18 @@ class TCustomOutline : public TCustomControl {
     void Reindex() const;
     const std::vector<TOutlineNode*>& Rows() const;
     int RowOf(const TOutlineNode* N) const;  // -1 when hidden
+    struct TBar;
     TRect ContentRect() const;
-    bool ShowsScrollBar() const;
-    TRect ScrollBarRect() const;
-    void ThumbGeometry(int& Top, int& Length) const;
+    void ShownBars(bool& Vert, bool& Horz) const;
+    int RowsWidth() const;  // of the widest open row
+    TBar Bar(bool Vertical) const;
+    void SetBarPos(bool Vertical, int V);
     int MaxTopRow() const;
     int Top() const;  // TopRow held within the present rows
     void ScrollInView(const TOutlineNode* N);
     int ButtonColumns(const TOutlineNode* N) const;
     int Indent() const;
+    int TextLeft(const TOutlineNode* N) const;  // from the left of an unscrolled row
     TRect ButtonRect(const TOutlineNode* N, int Row) const;
     void SelectRow(int Row);
     void NodeExpanding(TOutlineNode* N);
@@ -172,13 +194,14 @@ class TCustomOutline : public TCustomControl {
     void DrawPicture(TBitmap* Pic, const TRect& Dest, const TRect& Clip);
     void DrawDottedV(int X, int Y1, int Y2, const TRect& Clip);
     void DrawDottedH(int X1, int X2, int Y, const TRect& Clip);
-    void DrawScrollBar(TCanvas* C);
+    void DrawScrollBar(TCanvas* C, const TBar& B);
     void MakePictures();
 
     std::unique_ptr<TOutlineNode> FRoot;
     mutable std::vector<TOutlineNode*> FFlat;  // index order
     mutable std::vector<TOutlineNode*> FRows;  // open rows, top to bottom
     mutable bool FIndexValid = false, FRowsValid = false;
+    mutable int FRowsWidth = -1;  // -1 until measured
     TOutlineNode* FSelected = nullptr;
     AnsiString FItemSeparator = "\\";
     TOutlineStyle FStyle = osTreePictureText;
@@ -188,6 +211,8 @@ class TCustomOutline : public TCustomControl {
     TScrollStyle FScrollBars = ssBoth;
     TFormBorderStyle FBorderStyle = bsSingle;
     int FTopRow = 0;
+    int FLeftOffset = 0;
     int FThumbGrab = -1;  // offset of the mouse in the dragged thumb, -1 when not dragging
+    bool FThumbVertical = true;
     bool FDownOnItem = false;
 };

@@ -4,13 +4,16 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QThread>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include "platform/ui/Forms.h"
@@ -45,11 +48,11 @@ bool TApplication::ClaimSingleInstance(const std::string& Folder) {
     QString Dir = QString::fromStdString(Folder);
     QDir().mkpath(Dir);
     QString Name = ServerName(Dir);
-    // A lock left by a killed program is stale at once: its process is gone.
-    auto* Lock = new QLockFile(Dir + "/agendix.lock");
-    Lock->setStaleLockTime(0);
+    // The kernel's lock on the file: it goes with the process however that ends, and taking it
+    // writes nothing to the disk.
+    int Lock = open(QFile::encodeName(Dir + "/agendix.lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     for (int Try = 0; Try < 100; ++Try) {
-        if (Lock->tryLock(0)) {
+        if (Lock >= 0 && flock(Lock, LOCK_EX | LOCK_NB) == 0) {
             QLocalServer::removeServer(Name);
             auto* Server = new QLocalServer(QCoreApplication::instance());
             Server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -65,8 +68,7 @@ bool TApplication::ClaimSingleInstance(const std::string& Folder) {
                 }
             });
             Server->listen(Name);
-            FInstanceLock = Lock;
-            return true;
+            return true;  // the descriptor stays open, and the lock held, until the process ends
         }
         QLocalSocket Socket;
         Socket.connectToServer(Name);
@@ -74,12 +76,12 @@ bool TApplication::ClaimSingleInstance(const std::string& Folder) {
             Socket.write("raise\n");
             Socket.waitForBytesWritten(1000);
             Socket.waitForReadyRead(3000);
-            delete Lock;
+            if (Lock >= 0) close(Lock);
             return false;
         }
         // The first program is still starting: its socket comes right after its lock.
         QThread::msleep(50);
     }
-    delete Lock;
+    if (Lock >= 0) close(Lock);
     return false;
 }

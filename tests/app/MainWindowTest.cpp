@@ -37,21 +37,36 @@ TEST_F(AppTest, SpinnerStepsBothCalendarsAcrossTheYear) {
     EXPECT_EQ(DataModule3->Query1->ParamByName("CurMonth")->AsString(), "1");
     EXPECT_EQ(Form1->Str_CurrYear + "-" + Form1->Str_CurrMonth + "-" + Form1->Str_CurrDay, "2003-1-15");
     EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "1 월 15 일 일정");
-    EXPECT_EQ(Form1->UpDown1->Position(), 13);
     Form1->UpDown1->Click(btPrev);
     Form1->UpDown1->Click(btPrev);
     EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2002 년 11 월");
     EXPECT_EQ(Form1->Pan_NextMonth->Caption(), "2002 년 12 월");
 }
 
-TEST_F(AppTest, SpinnerStopsAtItsLimits) {
-    Start(2003, 3, 5);
-    for (int I = 0; I < 5; ++I) Form1->UpDown1->Click(btPrev);
-    EXPECT_EQ(Form1->UpDown1->Position(), 0);
-    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2002 년 12 월");  // three steps back, no more
-    for (int I = 0; I < 101; ++I) Form1->UpDown1->Click(btNext);
-    EXPECT_EQ(Form1->UpDown1->Position(), 100);
-    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2011 년 4 월");  // 100 steps forward from December 2002
+TEST_F(AppTest, SpinnerReachesEveryMonthTheCalendarsCanShow) {
+    struct Case {
+        int Year, Month, Steps;
+        TUDBtnType Button;
+        const char *Curr, *Next;
+    };
+    for (Case C : std::vector<Case>{{2003, 1, 30, btPrev, "2000 년 7 월", "2000 년 8 월"},
+                                    {2003, 12, 120, btNext, "2013 년 12 월", "2014 년 1 월"},
+                                    {1, 3, 2, btPrev, "1 년 1 월", "1 년 2 월"},
+                                    {9999, 10, 1, btNext, "9999 년 11 월", "9999 년 12 월"}}) {
+        SCOPED_TRACE(C.Curr);
+        Start(C.Year, C.Month, 15);
+        for (int I = 0; I < C.Steps; ++I) Form1->UpDown1->Click(C.Button);
+        EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), C.Curr);
+        EXPECT_EQ(Form1->Pan_NextMonth->Caption(), C.Next);
+        EXPECT_EQ(Form1->Str_CurrYear + "-" + Form1->Str_CurrMonth,
+                  IntToStr(Form1->Cal_CurrMonth->GetDateElement(1)) + "-" +
+                      IntToStr(Form1->Cal_CurrMonth->GetDateElement(2)));
+        TearDown();
+    }
+    // Before January of year 1 the calendar itself refuses.
+    Start(1, 1, 15);
+    EXPECT_ANY_THROW(Form1->UpDown1->Click(btPrev));
+    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "1 년 1 월");
 }
 
 TEST_F(AppTest, TheLastDayOfTheMonthIsClampedInBothCalendars) {

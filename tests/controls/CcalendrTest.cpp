@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "platform/classes/FormIO.h"
 #include "platform/classes/Registry.h"
 #include "platform/rtl/Resources.h"
+#include "tests/controls/Published.h"
 #include "tests/support/Support.h"
 
 namespace {
@@ -263,6 +266,23 @@ class CalendarControlTest : public CalendarTest {
     std::unique_ptr<TCCalendar> Cal;
 };
 
+// A line width from a form description is held to what a window can show; the cells' arithmetic
+// stays in range.
+TEST_F(CalendarControlTest, GridLineWidthIsClampedWhereverItComesFrom) {
+    for (int Width : {INT32_MAX, 1 << 20, 40000, -5}) {
+        Cal->SetGridLineWidth(Width);
+        EXPECT_EQ(Cal->GridLineWidth(), std::clamp(Width, 0, TCustomGrid::kMaxGridLineWidth));
+        Cal->Perform(WM_SIZE, 0, SizeMessage(160, 111).LParam);
+        EXPECT_EQ(Cal->DefaultColWidth(), (160 - 6 * Cal->GridLineWidth()) / 7);
+        Cal->Repaint();
+    }
+    Ccalendr::Register();
+    TWinControl Root(nullptr);
+    TCCalendar* Read = ReadAlone<TCCalendar>(Root, "Cal", "GridLineWidth = 2147483647\n");
+    ASSERT_NE(Read, nullptr);
+    EXPECT_EQ(Read->GridLineWidth(), TCustomGrid::kMaxGridLineWidth);
+}
+
 TEST_F(CalendarControlTest, CellSizeFromTheClientArea) {
     EXPECT_EQ(Cal->DefaultColWidth(), 22);
     EXPECT_EQ(Cal->DefaultRowHeight(), 15);
@@ -408,6 +428,15 @@ TEST_F(CalendarTest, RegistersAndRoundTripsThroughAFormDescription) {
     Cal.NextMonth();
     EXPECT_EQ(Form.Changes, 1);
 
+    // Published in this order, the date elements among them though never stored.
+    EXPECT_EQ(
+        PublishedNames(TCCalendar::StaticClassInfo()),
+        "Tag Left Top Width Height Cursor Hint Align Anchors BorderStyle Color Constraints Ctl3D Day "
+        "DragCursor DragKind DragMode Enabled Font GridLineWidth Month ParentColor ParentFont "
+        "ParentShowHint PopupMenu ReadOnly ShowHint StartOfWeek TabOrder TabStop UseCurrentDate Visible "
+        "Year OnClick OnChange OnDblClick OnDragDrop OnDragOver OnEndDock OnEndDrag OnEnter OnExit "
+        "OnKeyDown OnKeyPress OnKeyUp OnStartDock OnStartDrag ");
+
     // What was read is written back, stored values only.
     AnsiString Written = WriteComponentRes(&Form);
     SCOPED_TRACE(Written);
@@ -415,17 +444,48 @@ TEST_F(CalendarTest, RegistersAndRoundTripsThroughAFormDescription) {
     for (AnsiString Line : {"GridLineWidth = 2", "ReadOnly = True", "StartOfWeek = 7",
                             "UseCurrentDate = False", "OnChange = CalChange"})
         EXPECT_TRUE(Has(Line + "\n")) << Line;
-    for (AnsiString Never : {"Year", "Month", "Day", "CalendarDate", "Options", "ScrollBars"})
-        EXPECT_FALSE(Has(Never + " =")) << Never;
+    for (AnsiString Never : {"Year", "Month", "Day"}) EXPECT_FALSE(Has(Never + " =")) << Never;
     TCalTestForm Again(nullptr);
     ReadComponentRes(&Again, Written);
     EXPECT_EQ(WriteComponentRes(&Again), Written);
 
-    // A calendar with nothing set stores nothing of its own.
+    // A calendar with nothing set stores nothing of its own, nor its declared colour.
     TCCalendar Plain(nullptr);
     AnsiString Props = WriteProperties(&Plain, 0);
-    for (const char* Own : {"ReadOnly", "StartOfWeek", "UseCurrentDate", "Year", "Month", "Day"})
-        EXPECT_EQ(Props.find(Own), AnsiString::npos) << Own << "\n" << Props;
+    for (const char* Own : {"ReadOnly", "StartOfWeek", "UseCurrentDate", "Year", "Month", "Day", "Color ="})
+        EXPECT_EQ(("\n" + Props).find(AnsiString("\n") + Own), AnsiString::npos) << Own << "\n" << Props;
+    // Another colour is stored, and a colour chosen after following the parent's reads back.
+    TWinControl Parent(nullptr);
+    Parent.SetColor(clYellow);
+    for (TColor Chosen : {clRed, clWindow}) {
+        TCCalendar Own(nullptr);
+        Own.SetParent(&Parent);
+        Own.SetParentColor(true);
+        Own.SetColor(Chosen);
+        TWinControl Root(nullptr);
+        Root.SetColor(clYellow);
+        TCCalendar* Back = ReadAlone<TCCalendar>(Root, "Cal", WriteProperties(&Own, 0));
+        ASSERT_NE(Back, nullptr);
+        EXPECT_EQ(Back->Color(), Chosen) << WriteProperties(&Own, 0);
+    }
+}
+
+// A date the calendar cannot show is refused with the conversion error; the calendar keeps its
+// date and works on.
+TEST_F(CalendarTest, DatesOutsideTheSupportedYearsAreRefused) {
+    for (double Bad : {EncodeDate(9999, 12, 31) + 1, EncodeDate(1, 1, 1) - 1, 1e300, -1e300,
+                       std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(Bad);
+        auto C = CalendarOn({2003, 4, 10});
+        EXPECT_THROW(C->SeTCCalendarDate(Bad), EConvertError);
+        EXPECT_EQ(Ymd(*C), TYmd(2003, 4, 10));
+        EXPECT_TRUE(Notified.empty());
+        C->NextMonth();
+        C->SetDay(20);
+        C->Repaint();
+        EXPECT_EQ(Ymd(*C), TYmd(2003, 5, 20));
+        EXPECT_EQ(CurrentText(*C), "20");
+    }
 }
 
 }  // namespace

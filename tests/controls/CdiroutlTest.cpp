@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/classes/Registry.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Resources.h"
+#include "tests/controls/Published.h"
 #include "tests/support/Support.h"
 
 namespace fs = std::filesystem;
@@ -124,11 +126,13 @@ TEST_F(CdiroutlTest, DriveLettersAreNumberedAndAnotherDriveRebuildsTheTree) {
     EXPECT_EQ(TCDirectoryOutline::DriveToInt('z'), 25);
     Changes = 0;
     int Count = O.ItemCount();
-    for (char Letter : {'1', 'z', 'Z', ':', '\0'}) {
+    // Letters without a drive behind them are refused like any other text.
+    for (char Letter : {'1', 'z', 'Z', ':', '\0', 'D', 'q', 'A'}) {
         O.SetDrive(Letter);
         EXPECT_EQ(O.Drive(), 'Z') << Letter;
         EXPECT_EQ(O.ItemCount(), Count) << Letter;
     }
+    O.SetDirectory("d:\\x");
     EXPECT_EQ(Changes, 0);
     EXPECT_EQ(O.Directory(), Lower + "\\a");
     EXPECT_EQ(NativeCwd(), Tmp / "a");
@@ -214,6 +218,15 @@ TEST_F(CdiroutlTest, TheCurrentDirectoryIsReadInFullAndTakenByANewWindow) {
     EXPECT_EQ(O.Drive(), 'z');
     EXPECT_EQ(O.Directory(), Lower + "\\a");
     EXPECT_EQ(O.ItemCount(), 0) << "the window's creation builds no tree";
+    // Without items the present directory or drive is not shown yet: setting it builds the tree.
+    O.SetDirectory(O.Directory());
+    ASSERT_GE(O.ItemCount(), 1);
+    EXPECT_EQ(SelectedPath(), Lower + "\\a");
+    TCDirectoryOutline D(nullptr);
+    D.HandleNeeded();
+    D.SetDrive(D.Drive());
+    ASSERT_GE(D.ItemCount(), 1);
+    EXPECT_EQ(D.Items(D.SelectedItem())->FullPath(), Lower + "\\a");
 
     // Loaded before the window exists builds a tree without a drive; the window fills it in.
     TCDirectoryOutline L(nullptr);
@@ -229,19 +242,121 @@ TEST_F(CdiroutlTest, TheCurrentDirectoryIsReadInFullAndTakenByANewWindow) {
 }
 
 TEST_F(CdiroutlTest, PublishesItsPropertiesAndRegisters) {
-    // What every control publishes comes first, then the outline's own; the rest is inherited.
-    std::vector<std::string> Names;
-    for (auto& P : TCDirectoryOutline::StaticClassInfo().Props) Names.push_back(P.Name);
-    const std::vector<std::string> First = {"Tag",    "Left", "Top",      "Width",    "Height",
-                                            "Cursor", "Hint", "OnChange", "TextCase", "Align"};
-    ASSERT_GT(Names.size(), First.size());
-    EXPECT_EQ(std::vector(Names.begin(), Names.begin() + First.size()), First);
-    for (const char* Name : {"ItemHeight", "OnDrawItem", "OnExpand", "Options", "PictureClosed",
-                             "PictureLeaf", "PictureOpen", "ScrollBars", "Style", "Visible"})
-        EXPECT_NE(std::find(Names.begin(), Names.end(), Name), Names.end()) << Name;
+    // What every control publishes comes first, then the outline's own, then the base's again.
+    EXPECT_EQ(
+        PublishedNames(TCDirectoryOutline::StaticClassInfo()),
+        "Tag Left Top Width Height Cursor Hint OnChange TextCase Align Anchors BorderStyle Color Constraints "
+        "Ctl3D DragCursor DragMode Enabled Font ItemHeight OnClick OnCollapse OnDblClick OnDragDrop "
+        "OnDragOver OnDrawItem OnEndDock OnEndDrag OnEnter OnExit OnExpand OnKeyDown OnKeyPress OnKeyUp "
+        "OnMouseDown OnMouseMove OnMouseUp OnStartDock OnStartDrag Options ParentColor ParentCtl3D "
+        "ParentFont ParentShowHint PictureClosed PictureLeaf PictureOpen PopupMenu ScrollBars Style "
+        "ShowHint TabOrder TabStop Visible ");
 
     Cdiroutl::Register();
     EXPECT_EQ(FindClass("TCDirectoryOutline"), &TCDirectoryOutline::StaticClassInfo());
+}
+
+// Names that differ only in case are two items that each list and enter their own directory; a
+// directory beside a file of its name is found all the same.
+TEST_F(CdiroutlTest, NamesAlikeButForCaseAreItemsOfTheirOwn) {
+    MakeDirs({"FOO/upper", "Foo/title", "Bar/x"});
+    WriteFile(Tmp / "bar", "a file beside the directory");
+    const struct {
+        TTextCase Case;
+        std::vector<std::string> Listing;
+    } Rows[] = {{tcLowerCase, {"bar", "Foo", "FOO"}},
+                {tcUpperCase, {"BAR", "Foo", "FOO"}},
+                {tcAsIs, {"Bar", "Foo", "FOO"}}};
+    const std::pair<const char*, const char*> Inside[] = {{"Bar", "x"}, {"Foo", "title"}, {"FOO", "upper"}};
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(testing::Message() << "text case " << int(R.Case));
+        TCDirectoryOutline D(nullptr);
+        D.SetTextCase(R.Case);
+        D.SetDirectory(Root);
+        const int Top = D.SelectedItem();
+        D.Items(Top)->SetExpanded(true);
+        ASSERT_EQ(Children(D, Top), R.Listing);
+        int Item = D.Items(Top)->GetFirstChild();
+        for (const auto& [Dir, Sub] : Inside) {
+            D.Items(Item)->SetExpanded(true);
+            EXPECT_EQ(Children(D, Item), std::vector<std::string>{D.ForceCase(Sub)}) << Dir;
+            D.SetSelectedItem(Item);
+            D.Click();
+            EXPECT_EQ(NativeCwd(), Tmp / Dir);
+            EXPECT_EQ(D.SelectedItem(), Item) << "the chosen item stays selected";
+            Item = D.Items(Top)->GetNextChild(Item);
+        }
+        // A path given with the exact name finds that item.
+        D.SetDirectory(Root + "\\FOO\\upper");
+        EXPECT_EQ(D.Items(D.SelectedItem())->Parent()->Text(), "FOO");
+        EXPECT_EQ(NativeCwd(), Tmp / "FOO/upper");
+    }
+}
+
+// A backslash is a letter of a name on this file system: the item lists and enters that directory.
+TEST_F(CdiroutlTest, ABackslashInANameIsPartOfTheName) {
+    MakeDirs({"a\\b/inner", "a/b/other", "deep/x\\..\\..\\..\\..", "deep/y"});
+    O.SetDirectory(Root);
+    const int Top = Selected();
+    O.Items(Top)->SetExpanded(true);
+    ASSERT_EQ(Children(O, Top), (std::vector<std::string>{"a", "a\\b", "deep"}));
+    int AB = O.Items(O.Items(Top)->GetFirstChild())->Index() + 1;
+    ASSERT_EQ(O.Items(AB)->Text(), "a\\b");
+    O.Items(AB)->SetExpanded(true);
+    EXPECT_EQ(Children(O, AB), std::vector<std::string>{"inner"});
+
+    int Deep = O.Items(Top)->GetLastChild();
+    O.Items(Deep)->SetExpanded(true);
+    int Dots = O.Items(Deep)->GetFirstChild();
+    ASSERT_EQ(O.Items(Dots)->Text(), "x\\..\\..\\..\\..");
+    O.SetSelectedItem(Dots);
+    O.Click();
+    EXPECT_EQ(NativeCwd(), Tmp / "deep/x\\..\\..\\..\\..");
+}
+
+// A link back to a directory on the way is shown but never entered: listing every level ends.
+TEST_F(CdiroutlTest, LinksIntoTheirOwnPathAreShownButNotEntered) {
+    MakeDirs({"loop/real/deeper"});
+    fs::create_directory_symlink(".", Tmp / "loop/self");
+    fs::create_directory_symlink("..", Tmp / "loop/real/up");
+    fs::create_directory_symlink(Tmp / "loop/real/deeper", Tmp / "loop/elsewhere");
+    O.SetDirectory(Root + "\\loop");
+    const int Loop = Selected();
+    O.BuildSubTree(Loop);
+    EXPECT_EQ(Children(O, Loop), (std::vector<std::string>{"elsewhere", "real", "self"}));
+    O.Items(Loop)->FullExpand();
+    // A link elsewhere is entered, those on the way are not.
+    std::vector<std::string> Below;
+    std::function<void(int)> Walk = [&](int Item) {
+        EXPECT_EQ(O.Items(Item)->Data(), TCDirectoryOutline::APointer) << O.Items(Item)->FullPath();
+        for (int C = O.Items(Item)->GetFirstChild(); C != -1; C = O.Items(Item)->GetNextChild(C)) {
+            Below.push_back(O.Items(C)->Text());
+            Walk(C);
+        }
+    };
+    Walk(Loop);
+    EXPECT_EQ(Below, (std::vector<std::string>{"elsewhere", "real", "deeper", "up", "self"}));
+    int Self = O.Items(Loop)->GetLastChild();
+    O.SetSelectedItem(Self);
+    O.Click();
+    EXPECT_EQ(O.Directory(), Lower + "\\loop\\self");
+    EXPECT_EQ(NativeCwd(), Tmp / "loop");  // which is where the link leads
+}
+
+// With the case kept as given, the directory and the drive are read again from the process.
+TEST_F(CdiroutlTest, KeepingTheCaseRereadsDirectoryAndDrive) {
+    MakeDirs({"MixedCase"});
+    O.SetDirectory(Root);
+    ASSERT_TRUE(SetCurrentDir(Root + "\\MixedCase"));
+    Changes = 0;
+    O.SetTextCase(tcAsIs);
+    EXPECT_EQ(O.Directory(), Root + "\\MixedCase");
+    EXPECT_EQ(O.Drive(), 'z');
+    EXPECT_EQ(SelectedPath(), Root + "\\MixedCase");
+    EXPECT_EQ(Changes, 1);
+    O.SetTextCase(tcUpperCase);  // the other cases keep the directory as it was
+    EXPECT_EQ(O.Directory(), Root + "\\MixedCase");
+    EXPECT_EQ(SelectedPath(), AnsiUpperCase(Root + "\\MixedCase"));
 }
 
 TEST_F(CdiroutlTest, PaintsTheWalkToTheDirectoryWithFolderPictures) {

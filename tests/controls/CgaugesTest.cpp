@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <functional>
+#include <numbers>
 #include <tuple>
 
 #include "controls/Cgauges.h"
@@ -113,7 +115,13 @@ TEST(GaugePercent, FollowsRangeIn64Bits) {
         int32_t Min, Max, Progress, Percent;
     } Rows[] = {
         {0, 100, 29, 29},
+        {0, 3, 0, 0},
+        {0, 3, 1, 33},
         {0, 3, 2, 66},
+        {0, 3, 3, 100},
+        {-50, 50, 0, 50},
+        {-50, 50, -50, 0},
+        {-50, 50, 50, 100},
         {INT32_MIN, INT32_MIN, INT32_MIN, 0},
         {INT32_MIN, INT32_MAX, INT32_MIN, 0},
         {INT32_MIN, INT32_MAX, 0, 50},
@@ -147,6 +155,10 @@ TEST(GaugeRange, RefusesInvertedBoundsClampsAndSaturates) {
     G.SetMaxValue(30);
     EXPECT_EQ(G.Progress(), 30);
 
+    G.SetMinValue(-10);  // a maximum of 0 above a negative minimum is a valid range
+    G.SetMaxValue(0);
+    EXPECT_EQ(G.Progress(), 0);
+    G.SetMaxValue(30);
     G.SetMinValue(30);  // equal bounds are a valid range
     EXPECT_EQ(G.MinValue(), 30);
     SetRange(G, 0, 100);
@@ -181,6 +193,12 @@ TEST(GaugeRepaint, OnlyRealChangesRepaint) {
         {"clamped to the same progress", [](TCGauge& G) { G.SetProgress(-5); }, 0},
         {"value without a new percentage", [](TCGauge& G) { G.SetProgress(1); }, 0},
         {"refused minimum", [](TCGauge& G) { EXPECT_THROW(G.SetMinValue(2000), Exception); }, 0},
+        {"same kind", [](TCGauge& G) { G.SeTCGaugeKind(gkHorizontalBar); }, 0},
+        {"same text flag", [](TCGauge& G) { G.SetShowText(true); }, 0},
+        {"same border", [](TCGauge& G) { G.SetBorderStyle(bsSingle); }, 0},
+        {"same fore colour", [](TCGauge& G) { G.SetForeColor(clBlack); }, 0},
+        {"same back colour", [](TCGauge& G) { G.SetBackColor(clWhite); }, 0},
+        {"same progress", [](TCGauge& G) { G.SetProgress(0); }, 0},
         {"kind", [](TCGauge& G) { G.SeTCGaugeKind(gkPie); }, 1},
         {"text flag", [](TCGauge& G) { G.SetShowText(false); }, 1},
         {"border", [](TCGauge& G) { G.SetBorderStyle(bsNone); }, 1},
@@ -322,20 +340,82 @@ TEST(GaugeForm, RegistersAndRoundTripsItsPropertiesInOrder) {
     EXPECT_NE(Message.find(Format(SOutOfRange, -2147483647, 99)), AnsiString::npos) << Message;
 }
 
-TEST(GaugeSheet, SavesEveryKind) {
+// A sheet of every kind at every quarter, kept as a picture: the bar and pie kinds fill more
+// ForeColor with each quarter, the text kind none.
+TEST(GaugeSheet, EveryKindShowsItsProgress) {
     TBitmap Sheet;
     Sheet.SetSize(5 * 110 + 10, 5 * 110 + 10);
     Sheet.Canvas()->Brush()->SetColor(clBtnFace);
     Sheet.Canvas()->FillRect({0, 0, Sheet.Width(), Sheet.Height()});
-    for (int I = 0; I < 25; ++I) {  // a row for each kind from gkText on, a column for each quarter
-        TCGauge G(nullptr);
-        G.SetColor(clBtnFace);
-        G.SetForeColor(clNavy);
-        G.SeTCGaugeKind(TCGaugeKind(I / 5));
-        G.SetProgress(I % 5 * 25);
-        if (I % 5 == 4) G.SetBorderStyle(bsNone);
-        G.Refresh();
-        Sheet.Canvas()->Draw(10 + I % 5 * 110, 10 + I / 5 * 110, G.Surface());
+    for (int Kind = gkText; Kind <= gkNeedle; ++Kind) {
+        int Before = -1;
+        for (int Quarter = 0; Quarter < 5; ++Quarter) {
+            TCGauge G(nullptr);
+            G.SetColor(clBtnFace);
+            G.SetForeColor(clNavy);
+            G.SeTCGaugeKind(TCGaugeKind(Kind));
+            G.SetProgress(Quarter * 25);
+            if (Quarter == 4) G.SetBorderStyle(bsNone);
+            G.Refresh();
+            Sheet.Canvas()->Draw(10 + Quarter * 110, 10 + Kind * 110, G.Surface());
+            int Fore = 0;
+            for (int Y = 0; Y < 100; ++Y)
+                for (int X = 0; X < 100; ++X) Fore += G.Surface()->Pixel(X, Y) == clNavy;
+            if (Kind == gkText) {
+                EXPECT_EQ(Fore, 0);
+            } else if (Kind != gkNeedle) {
+                EXPECT_GT(Fore, Before) << "kind " << Kind << " at " << Quarter;
+            }
+            Before = Fore;
+        }
     }
     EXPECT_TRUE(Sheet.SavePng(ArtifactPath("gauges.png")));
+}
+
+// Without a border and between the quarters: the pie's sector ends at its angle clockwise from
+// 12 o'clock, the needle points along its angle from the left.
+TEST_F(GaugeFixture, PieAndNeedleAtAnyPercentage) {
+    for (int32_t Percent : {10, 40, 60, 90}) {
+        const TBitmap* S = Painted(gkPie, bsNone, Percent);
+        for (auto [Degrees, Colour] : {std::pair{3.6 * Percent - 6, Fore}, {3.6 * Percent + 6, Back}}) {
+            const double A = Degrees * std::numbers::pi / 180;
+            const int X = 50 + static_cast<int>(std::lround(30 * std::sin(A)));
+            const int Y = 50 - static_cast<int>(std::lround(30 * std::cos(A)));
+            EXPECT_EQ(S->Pixel(X, Y), Colour) << Percent << "% at " << Degrees << " degrees";
+        }
+    }
+    for (int32_t Percent : {10, 30, 70, 90}) {
+        const TBitmap* S = Painted(gkNeedle, bsNone, Percent);
+        const double A = Percent * 0.01 * std::numbers::pi;
+        // Halfway from (50, 99) to the end on the half ellipse, within a pixel.
+        const int X = (50 + static_cast<int>(std::floor(50 * (1 - std::cos(A))))) / 2;
+        const int Y = (99 + static_cast<int>(std::floor(99 * (1 - std::sin(A))))) / 2;
+        int Near = 0;
+        for (int DY = -1; DY <= 1; ++DY)
+            for (int DX = -1; DX <= 1; ++DX) Near += S->Pixel(X + DX, Y + DY) == Fore;
+        EXPECT_GT(Near, 0) << Percent << "%";
+    }
+}
+
+// However small the pie, a few percent fill a small sector and all but a few nearly the whole.
+TEST_F(GaugeFixture, SmallPiesNeverFillTheWholeDiscEarly) {
+    auto Count = [](const TBitmap* S, TColor C) {
+        int N = 0;
+        for (int Y = 0; Y < S->Height(); ++Y)
+            for (int X = 0; X < S->Width(); ++X) N += S->Pixel(X, Y) == C;
+        return N;
+    };
+    for (int Size : {10, 11, 16, 21, 32, 33}) {
+        G.SetBounds(0, 0, Size, Size);
+        for (TFormBorderStyle Border : {bsSingle, bsNone}) {
+            const TBitmap* S = Painted(gkPie, Border, 0);
+            const int Outline = Count(S, Fore), Inside = Count(S, Back);
+            for (int32_t Percent : {1, 2, 3, 4, 96, 97, 98, 99}) {
+                const int Filled = Count(Painted(gkPie, Border, Percent), Fore) - Outline;
+                EXPECT_EQ(Filled * 2 < Inside, Percent < 50)
+                    << Size << " pixels, border " << int(Border) << ", " << Percent << "%: " << Filled
+                    << " of " << Inside;
+            }
+        }
+    }
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "controls/Cgrid.h"
@@ -26,6 +27,11 @@ class TProbeGrid : public TCColorGrid {
     using TCColorGrid::ContrastColor;
     using TCColorGrid::DrawSquare;
     using TCColorGrid::TCColorGrid;
+    int Invalidations = 0;
+    void Invalidate() override {
+        ++Invalidations;
+        TCColorGrid::Invalidate();
+    }
 };
 
 // The sixteen reference colours, square by square, and the contrast colour of each.
@@ -304,7 +310,11 @@ TEST(ColorGrid, SizeTheConstraintsKeepFromSnapping) {
     EXPECT_EQ(Ints({Changes, S->Selection()}), Ints({0, 3}));
     Press(*S, VK_END);
     EXPECT_EQ(S->Selection(), 15);
+    // Squares of no width paint nothing; without marks the grid shows its own colour only.
+    S->EnableForeground(false);
+    S->EnableBackground(false);
     S->Repaint();
+    EXPECT_EQ(InkBox(*S->Surface(), Rect(0, 0, 10, 10), ColorToRGB(clBtnFace)), TRect{});
 }
 
 TEST(ColorGrid, MessagesItHandlesItself) {
@@ -379,6 +389,36 @@ TEST(ColorGridPaint, FlatSquareWithAndWithoutTheCursor) {
     S.Expect({{clBlack, clBlack}});
     EXPECT_EQ(S.At(50, 25), clWhite);  // square 6's outer ring, inverted from black
     EXPECT_EQ(S.At(51, 26), Inverse(kCell[6]));
+}
+
+// The flat cursor inverts its square; redrawing the square while the cursor shows keeps it.
+TEST(ColorGridPaint, FlatCursorSurvivesRedrawsOfItsSquare) {
+    using Grid = TCColorGrid&;
+    const struct {
+        const char* What;
+        int Fore, Back;
+        std::function<void(Grid)> Do;
+    } Rows[] = {{"background off", 0, 5, [](Grid G) { G.EnableBackground(false); }},
+                {"foreground off", 5, 0, [](Grid G) { G.EnableForeground(false); }},
+                {"B on the foreground square", 5, 0, [](Grid G) { Press(G, 'B'); }},
+                {"F on the background square", 0, 5, [](Grid G) { Press(G, 'F'); }},
+                {"selection set again", 0, 0, [](Grid G) { G.SetSelection(5); }}};
+    for (const auto& R : Rows) {
+        auto G = NewGrid();
+        G->SetCtl3D(false);
+        G->SetForegroundIndex(R.Fore);
+        G->SetBackgroundIndex(R.Back);
+        G->SetSelection(5);
+        G->Repaint();
+        G->Perform(WM_SETFOCUS);
+        R.Do(*G);
+        const TBitmap* S = G->Surface();
+        for (int I = 25; I < 50; ++I) {
+            ASSERT_EQ(S->Pixel(I, 25), clWhite) << R.What << ": the black border inverted at " << I;
+            ASSERT_EQ(S->Pixel(25, I), clWhite) << R.What << " at " << I;
+        }
+        EXPECT_EQ(S->Pixel(30, 26), Inverse(kCell[5])) << R.What;
+    }
 }
 
 TEST(ColorGridPaint, SquaresOutsideTheGridDrawNothing) {
@@ -467,12 +507,15 @@ TEST(ColorGridPaint, MarksForForegroundBackgroundAndBoth) {
     }
 }
 
-TEST(ColorGridPaint, PictureOfBothStylesWithFocus) {
+// Both styles with the focus on square 6, the foreground on 9 and the background on 12, kept as a
+// picture: every square in its colour, the cursor on 6 only, a mark on 9 and 12 only.
+TEST(ColorGridPaint, BothStylesWithFocus) {
     TBitmap Picture;
     Picture.SetSize(2 * 100 + 10, 100);
     Picture.Canvas()->Brush()->SetColor(clWhite);
     Picture.Canvas()->FillRect(Rect(0, 0, Picture.Width(), 100));
     for (bool Ctl3D : {true, false}) {
+        SCOPED_TRACE(Ctl3D ? "3-D" : "flat");
         auto G = NewGrid();
         G->SetCtl3D(Ctl3D);
         G->SetForegroundIndex(9);
@@ -481,8 +524,51 @@ TEST(ColorGridPaint, PictureOfBothStylesWithFocus) {
         G->Perform(WM_SETFOCUS);
         G->Repaint();
         Picture.Canvas()->Draw(Ctl3D ? 0 : 110, 0, G->Surface());
+        const TBitmap* S = G->Surface();
+        for (int K = 0; K < 16; ++K) {
+            const int L = K % 4 * 25, T = K / 4 * 25;
+            EXPECT_EQ(S->Pixel(L + 6, T + 6), kCell[K]) << "square " << K;
+            // The cursor: the dotted frame 4 pixels in, or the outer ring inverted from black.
+            const TColor Cursor = Ctl3D ? S->Pixel(L + 5, T + 4) : S->Pixel(L, T + 10);
+            EXPECT_EQ(Cursor, K == 6  ? (Ctl3D ? Inverse(kCell[K]) : clWhite)
+                              : Ctl3D ? kCell[K]
+                                      : clBlack)
+                << "square " << K;
+            if (K != 6) {
+                EXPECT_EQ(InkBox(*S, Inside(*G, K), kCell[K]) != TRect{}, K == 9 || K == 12)
+                    << "mark on " << K;
+            }
+        }
     }
     EXPECT_TRUE(Picture.SavePng(ArtifactPath("colorgrid.png")));
+}
+
+// A setter given the present value draws nothing; a new 3-D style repaints the whole grid.
+TEST(ColorGridPaint, PresentValuesDrawNothingAndCtl3DRepaints) {
+    auto G = NewGrid();
+    G->Repaint();
+    int Draws = 0;
+    auto Shown = G->Canvas()->OnChange;
+    G->Canvas()->OnChange = [&] {
+        ++Draws;
+        if (Shown) Shown();
+    };
+    using Grid = TCColorGrid&;
+    const std::pair<const char*, std::function<void(Grid)>> Rows[] = {
+        {"ordering", [](Grid G) { G.SetGridOrdering(go4x4); }},
+        {"foreground", [](Grid G) { G.SetForegroundIndex(0); }},
+        {"background", [](Grid G) { G.SetBackgroundIndex(0); }},
+        {"selection", [](Grid G) { G.SetSelection(0); }},
+        {"choices on", [](Grid G) { G.EnableForeground(true), G.EnableBackground(true); }},
+        {"3-D style", [](Grid G) { G.SetCtl3D(true); }}};
+    for (const auto& [What, Do] : Rows) {
+        Do(*G);
+        EXPECT_EQ(Draws + G->Invalidations, 0) << What;
+    }
+    G->SetCtl3D(false);
+    EXPECT_GT(G->Invalidations, 0);
+    G->Repaint();
+    EXPECT_EQ(G->Surface()->Pixel(25, 30), clBlack) << "flat squares after the repaint";
 }
 
 namespace {
@@ -571,4 +657,37 @@ TEST(ColorGridQt, MouseAndKeysThroughTheWindow) {
     QTest::keyClick(W, Qt::Key_B);
     EXPECT_EQ(G->BackgroundIndex(), 5);
     EXPECT_EQ(Changes, 3);
+}
+
+// Two buttons pressed over each other: once both are up the grid holds no capture, and a click
+// aimed at another control goes there.
+TEST(ColorGridQt, OverlappingButtonsLeaveNoCapture) {
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 260, 160);
+    auto* G = new TCColorGrid(&Form);
+    auto* Other = new TCColorGrid(&Form);
+    for (auto [Grid, Left, Size] : {std::tuple{G, 8, 100}, {Other, 140, 80}}) {
+        Grid->SetParent(&Form);
+        Grid->SetBounds(Left, 8, Size, Size);
+    }
+    Form.Show();
+    auto WidgetOf = [](int Size) -> QWidget* {
+        for (QWidget* Top : QApplication::topLevelWidgets())
+            if (Top->isVisible())
+                for (QWidget* Child : Top->findChildren<QWidget*>())
+                    if (Child->size() == QSize(Size, Size) && Child->isVisible()) return Child;
+        return nullptr;
+    };
+    QWidget *W = WidgetOf(100), *OtherW = WidgetOf(80);
+    ASSERT_TRUE(W && OtherW);
+
+    QTest::mousePress(W, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mousePress(W, Qt::LeftButton, {}, QPoint(30, 10));
+    QTest::mouseRelease(W, Qt::LeftButton, {}, QPoint(30, 10));
+    QTest::mouseRelease(W, Qt::RightButton, {}, QPoint(30, 10));
+    EXPECT_FALSE(G->MouseCapture());
+    EXPECT_EQ(Ints({G->ForegroundIndex(), G->BackgroundIndex()}), Ints({1, 0}));
+
+    QTest::mouseClick(OtherW, Qt::LeftButton, {}, QPoint(70, 70));
+    EXPECT_EQ(Ints({G->ForegroundIndex(), Other->ForegroundIndex()}), Ints({1, 15}));
 }

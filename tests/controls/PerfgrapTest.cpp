@@ -82,11 +82,15 @@ TEST(PerfgrapRing, ShiftsAndReallocation) {
     EXPECT_EQ(G.FirstBand(), 0);
     EXPECT_EQ(Walk(G), Kept(133, 150));
 
-    // Widening keeps every band and adds empty slots after the current one, which stays in slot 18.
+    // Widening keeps every band and adds empty slots after the current one, which stays in slot 18;
+    // the empty slots are the oldest bands, so the walk still ends with the current one.
     G.SetWidth(100);
     G.Refresh();
     ASSERT_EQ(G.HistoryCount(), 35);
-    EXPECT_EQ(Walk(G), Kept(133, 150, 17));
+    EXPECT_EQ(G.FirstBand(), 19);
+    std::vector<int> Grown(16, -1);
+    for (int V : Kept(133, 150)) Grown.push_back(V);
+    EXPECT_EQ(Walk(G), Grown);
     Feed(G, 151, 151);
     EXPECT_EQ(G.CurrentBand(), 19);
     EXPECT_EQ(G.History(18).Values[0], 151);
@@ -102,7 +106,7 @@ TEST(PerfgrapRing, ShiftsAndReallocation) {
 }
 
 // A replay between a resize and the next paint (here the scale change of an Update) resizes the
-// image; the ring follows the new width then rather than staying at the old one for good.
+// image; the ring follows the new width then, and the newest band still ends at the right edge.
 TEST(PerfgrapRing, FollowsAWidthThatAReplayReachesFirst) {
     Graph G(nullptr);
     G.SetGridlines(false);
@@ -112,9 +116,44 @@ TEST(PerfgrapRing, FollowsAWidthThatAReplayReachesFirst) {
     G.Update();
     EXPECT_EQ(G.Scale(), 1300);
     EXPECT_EQ(G.HistoryCount(), 102);
-    // The widened ring keeps its 35 bands in slots 0 to 34, the empty ones after them.
+    // The widened ring keeps its 35 bands in slots 0 to 34, the empty ones after them as the oldest.
     EXPECT_EQ(G.CurrentBand(), 34);
-    EXPECT_EQ(RowsIn(G.Image(), 97, clRed).size(), 95u);  // 1234 of 1300 on 100 rows
+    EXPECT_EQ(G.FirstBand(), 35);
+    for (int X = 0; X < 300; ++X)
+        EXPECT_EQ(RowsIn(G.Image(), X, clRed).size(), X >= 297 ? 95u : 0u) << X;  // 1234 of 1300 on 100 rows
+}
+
+// Widened while points are collected: the point not yet committed is not drawn, and once it is it
+// shows once, in the newest band at the right edge.
+TEST(PerfgrapRing, APointNotCommittedStaysOutOfSight) {
+    Graph G(nullptr);
+    G.SetGridlines(false);
+    G.SetGraphKind(pgBar);
+    Feed(G, 1000, 1000);
+    G.DataPoint(clBlue, 500);
+    G.SetWidth(200);
+    G.Refresh();
+    for (int X = 0; X < 200; ++X) ASSERT_TRUE(RowsIn(G.Image(), X, clBlue).empty()) << X;
+    EXPECT_EQ(RowsIn(G.Image(), 199, clRed).size(), 100u);
+    G.Update();
+    for (int X = 0; X < 200; ++X) EXPECT_EQ(RowsIn(G.Image(), X, clBlue).size(), X >= 197 ? 51u : 0u) << X;
+}
+
+// On 100 pixels with steps of 3 the oldest band is not drawn, the next one lands at x = 1 and the
+// newest at 97 to 99, the band being collected beyond the edge.
+TEST(PerfgrapRing, ReplayPositionsOnAHundredPixels) {
+    Graph G(nullptr);
+    G.SetGridlines(false);
+    G.SetGraphKind(pgBar);
+    for (int N = 1; N <= 34; ++N) {
+        G.DataPoint(N == 2 ? clBlue : N == 34 ? clLime : clRed, 1000);
+        G.Update();
+    }
+    G.DataPoint(clYellow, 1000);
+    G.Replay();
+    const TBitmap* I = G.Image();
+    EXPECT_EQ(I->Pixel(0, 99), clBlack);
+    for (int X = 1; X < 100; ++X) EXPECT_EQ(I->Pixel(X, 99), X <= 3 ? clBlue : X >= 97 ? clLime : clRed) << X;
 }
 
 TEST(PerfgrapRing, SeventeenthPointIsRefused) {
@@ -135,8 +174,8 @@ TEST(PerfgrapScale, RoundUp) {
     const struct {
         int32_t Value, Step, Expected;
     } Rows[] = {
-        {1234, 100, 1300},          {77, 0, 77}, {0, 100, 0}, {-150, 100, 0}, {INT32_MAX, 100, INT32_MAX},
-        {INT32_MIN, -1, INT32_MIN},
+        {1234, 100, 1300},           {1200, 100, 1200},          {77, 0, 77}, {0, 100, 0}, {-150, 100, 0},
+        {INT32_MAX, 100, INT32_MAX}, {INT32_MIN, -1, INT32_MIN},
     };
     for (const auto& R : Rows)
         EXPECT_EQ(TPerformanceGraph::RoundUp(R.Value, R.Step), R.Expected) << R.Value << " by " << R.Step;
@@ -190,6 +229,7 @@ TEST(PerfgrapScale, SettersClampAndReplayOnlyOnChange) {
 
     G.SetGridSize(0);
     EXPECT_TRUE(Replayed());
+    EXPECT_EQ(G.GridSize(), 2);
     G.SetGridSize(1);  // compared before clamping: stored as 2 again, and replayed
     EXPECT_TRUE(Replayed());
     EXPECT_EQ(G.GridSize(), 2);
@@ -333,7 +373,36 @@ TEST(PerfgrapPaint, NarrowControlsAndFarValues) {
     EXPECT_EQ(G.Scale(), INT32_MAX);
     G.SetScale(1);  // far beyond the scale: the bar covers the strip, the line leaves the image
     EXPECT_EQ(G.Image()->Pixel(98, 0), clRed);
-    G.SetGraphKind(pgLine);
+    for (int X = 0; X < 100; ++X)
+        EXPECT_TRUE(RowsIn(G.Image(), X, clBlue).empty()) << "a sum past 32 bits at " << X;
+    G.SetGraphKind(pgLine);  // the lowest value runs down from the bottom edge, out of the image
+    for (int X = 0; X < 100; ++X)
+        for (int Y : RowsIn(G.Image(), X, clBlue)) EXPECT_EQ(Y, 99) << X;
+}
+
+// Steps wider than the grid, and sizes up to the 32-bit limit: after any number of updates the
+// vertical lines stand exactly one grid apart across the whole image.
+TEST(PerfgrapPaint, WideStepsKeepTheGridInPlace) {
+    const struct {
+        int32_t Step, Grid;
+    } Rows[] = {{50, 15}, {7, 2}, {3, 15}, {99, 40}, {INT32_MAX, 15}, {3, INT32_MAX}, {INT32_MAX, INT32_MAX}};
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(testing::Message() << "step " << R.Step << ", grid " << R.Grid);
+        Graph G(nullptr);
+        G.SetStepSize(R.Step);
+        G.SetGridSize(R.Grid);
+        for (int N = 0; N < 20; ++N) G.Update();
+        EXPECT_TRUE(G.GridOffset() >= 0 && G.GridOffset() < R.Grid) << G.GridOffset();
+        std::vector<int> Lines;
+        for (int X = 0; X < 100; ++X)
+            if (RowsIn(G.Image(), X, clGreen).size() == 100u) Lines.push_back(X);
+        ASSERT_FALSE(Lines.empty() && R.Grid <= 100);
+        if (R.Grid <= 100) {
+            EXPECT_TRUE(Lines.front() < R.Grid && Lines.back() >= 100 - R.Grid)
+                << testing::PrintToString(Lines);
+        }
+        for (size_t I = 1; I < Lines.size(); ++I) EXPECT_EQ(Lines[I] - Lines[I - 1], R.Grid);
+    }
 }
 
 TEST(PerfgrapForm, RegistersAndRoundTripsItsPropertiesInOrder) {

@@ -5,12 +5,13 @@
 #include "platform/classes/Registry.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Resources.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/TestDriver.h"
 #include "tests/support/Support.h"
 
 namespace {
 class GalleryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Application->Initialize();
         RegisterGalleryControls();
@@ -101,4 +102,38 @@ TEST_F(GalleryTest, ASavedFormReadsBackToTheSameValues) {
     std::string Rewritten = WriteComponentRes(Again);
     EXPECT_EQ(Rewritten.substr(Rewritten.find("  Width = ")), Saved.substr(Saved.find("  Width = ")));
     delete Again;
+}
+
+TEST_F(GalleryTest, ScreenReadersHearWhatEachControlShows) {
+    TGalleryForm* G = GalleryForm;
+    G->CpuGraph->DataPoint(clRed, 40);
+    G->CpuGraph->Update();
+    struct Case {
+        TControl* Control;
+        TAccRole Role;
+        std::string Value;  // empty: any
+        size_t Parts;
+    };
+    for (const Case& C : std::vector<Case>{
+             {G->GaugePie, TAccRole::ProgressBar, IntToStr(G->GaugePie->PercentDone()) + "%", 0},
+             {G->ColorGrid, TAccRole::Table, "", 16},
+             {G->CpuGraph, TAccRole::Chart, "빨강 40", 0},
+             {G->Calendar, TAccRole::Table, "", 7},
+             {G->ProgressSpin, TAccRole::SpinButton, "", 0},
+             {G->DirOutline, TAccRole::Tree, "", 1},
+         }) {
+        SCOPED_TRACE(C.Control->Name());
+        TAccDescription D = DescribeAccessible(C.Control);
+        EXPECT_EQ(D.Self.Role, C.Role);
+        EXPECT_FALSE(D.Self.Name.empty());
+        if (!C.Value.empty()) {
+            EXPECT_EQ(D.Self.Value, C.Value);
+        }
+        EXPECT_GE(D.Parts.size(), C.Parts);
+    }
+    TAccDescription Grid = DescribeAccessible(G->ColorGrid);
+    EXPECT_EQ(Grid.Parts[G->ColorGrid->ForegroundIndex()].Value.substr(0, 6), "전경");
+    int Selected = 0;
+    for (auto& Day : DescribeAccessible(G->Calendar).Parts) Selected += Day.Selected;
+    EXPECT_EQ(Selected, 1);
 }

@@ -34,14 +34,45 @@ TEST_F(FilesTest, DrivesMapToDirectories) {
     EXPECT_TRUE(Drives::DriveRoot('Q').empty());
 }
 
-TEST_F(FilesTest, CaseInsensitiveResolutionPrefersTheExactName) {
+// An exact name wins; another spelling finds an entry only where exactly one matches, and a
+// component that must be a directory only matches directories.
+TEST_F(FilesTest, CaseInsensitiveResolutionPrefersTheExactNameAndNeverGuesses) {
     fs::create_directories(Tree / "Work/Sub");
     fs::create_directories(Tree / "work");
+    fs::create_directories(Tree / "Only");
+    fs::create_directories(Tree / "Dir");
+    WriteFile(Tree / "dir", "a file beside the directory");
     AnsiString Base = Drives::FromNative(Tree.Path());
-    EXPECT_EQ(Drives::ToNative(Base + "\\work"), Tree / "work");
-    EXPECT_EQ(Drives::ToNative(Base + "\\Work"), Tree / "Work");
-    EXPECT_EQ(Drives::ToNative(Base + "\\WORK\\sub"), Tree / "Work/Sub");
-    EXPECT_EQ(Drives::ToNative(Base + "\\missing\\x"), Tree / "missing/x");
+    const struct {
+        const char* Path;
+        bool Directory;
+        const char* Native;
+    } Rows[] = {
+        {"\\work", false, "work"},
+        {"\\Work", false, "Work"},
+        {"\\WORK\\sub", false, "WORK/sub"},
+        {"\\only\\x", false, "Only/x"},
+        {"\\missing\\x", false, "missing/x"},
+        {"\\dir", false, "dir"},
+        {"\\dir", true, "Dir"},
+        {"\\dir\\x", false, "Dir/x"},
+    };
+    for (const auto& R : Rows)
+        EXPECT_EQ(Drives::ToNative(Base + R.Path, R.Directory), Tree / R.Native)
+            << R.Path << " " << R.Directory;
+}
+
+// ".." stops at the root of the drive the path lies on, also from a relative path.
+TEST_F(FilesTest, PathsNeverClimbAboveTheirDriveRoot) {
+    Drives::EnsureDriveC();
+    const std::string C = Drives::DriveRoot('C');
+    EXPECT_EQ(Drives::ToNative("c:\\..\\..\\x"), C + "/x");
+    EXPECT_EQ(Drives::ToNative("c:\\Temp\\..\\..\\..\\Temp"), C + "/Temp");
+    EXPECT_EQ(Drives::ToNative("z:\\..\\tmp"), "/tmp");
+    ASSERT_TRUE(SetCurrentDir("c:\\Temp"));
+    EXPECT_EQ(fs::path(Drives::ToNative("..\\..\\..\\x")), fs::weakly_canonical(C) / "x");
+    EXPECT_TRUE(SetCurrentDir("..\\..\\.."));
+    EXPECT_EQ(GetCurrentDir(), "c:\\");
 }
 
 TEST_F(FilesTest, CurrentDirectoryAsDrivePath) {

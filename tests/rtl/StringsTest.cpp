@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/rtl/Cp949.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
@@ -29,6 +31,23 @@ TEST(Strings, CaseAndSearch) {
     EXPECT_EQ(AnsiPos("x", "abc"), 0);
     EXPECT_EQ(Format("%s %d 건", "총", 3), "총 3 건");
     EXPECT_EQ(Format("Value must be between %d and %d", -2147483647, 99), "Value must be between -2147483647 and 99");
+}
+
+// Only letters match regardless of case: '@' and '`', '[' and '{' differ by the same bit.
+TEST(Strings, SameText) {
+    struct Case {
+        const char *A, *B;
+        bool Same;
+    };
+    for (const Case& C : std::vector<Case>{{"TiTle", "Title", true},
+                                           {"OnFilterRecord", "onfilterrecord", true},
+                                           {"", "", true},
+                                           {"a@", "A`", false},
+                                           {"[x]", "{X}", false},
+                                           {"Title", "Titles", false},
+                                           {"ÄBC", "äbc", true},
+                                           {"Ä", "A", false}})
+        EXPECT_EQ(SameText(C.A, C.B), C.Same) << C.A << " / " << C.B;
 }
 
 TEST(Cp949, WidthsInBytes) {

@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "store/QueryPlan.h"
 #include "tests/store/ScheduleFixture.h"
 
 namespace {
@@ -75,6 +76,7 @@ TEST_F(ScheduleTest, DayFilterDecidesWhichRowsAreVisible) {
     Raw->Insert({"2002", "03", "7", "10", "0", "2", "leading zero", ""});
     Raw->Insert({"2002", "3", "7", "10", "0", "2", "c", ""});
     Raw->Exec("INSERT INTO \"Agendix.DB\" (Time, TiTle) VALUES ('11', 'no date')");
+    Raw->Insert({"", "", "", "12", "0", "2", "empty date", ""});
     struct Case {
         DayFilter Date;
         std::vector<std::string> Titles;
@@ -84,7 +86,8 @@ TEST_F(ScheduleTest, DayFilterDecidesWhichRowsAreVisible) {
         {{"2002", "3", "8"}, {"other day"}},
         {{"2002", "03", "7"}, {"leading zero"}},
         {{"2002", "3", "07"}, {}},
-        {{"", "", ""}, {"no date"}},  // only a row without a date passes empty strings
+        {{"", "", ""}, {"no date", "empty date"}},  // only rows without a date pass empty strings
+        {{"2002", "", ""}, {}},
         {{"2004", "1", "1"}, {}},
     };
     for (bool Hint : {false, true}) {
@@ -101,11 +104,28 @@ TEST_F(ScheduleTest, DayFilterDecidesWhichRowsAreVisible) {
     }
     // Filtering off shows everything; a handler that refuses all hides everything.
     Table->SetFiltered(false);
-    EXPECT_EQ(Table->RecordCount(), 8);
+    EXPECT_EQ(Table->RecordCount(), 9);
     Table->OnFilterRecord = [](TDataSet*, bool& Accept) { Accept = false; };
     Table->SetFiltered(true);
     EXPECT_EQ(Table->RecordCount(), 0);
     EXPECT_TRUE(Table->Eof());
+}
+
+// Before the main window has a date, the day filter gets empty texts: when no row lacks a date,
+// the open reads no row at all.
+TEST_F(ScheduleTest, EmptyKeysReadNothingWhenEveryRowHasTheText) {
+    Raw->Insert({"2002", "3", "7", "09", "0", "2", "a", ""});
+    DayFilter Empty;
+    Table->OnFilterRecord = Empty.Handler();
+    Table->OnFilterKeys = Empty.Keys();
+    Table->SetFiltered(true);
+    std::vector<std::string> Started;
+    SetQueryPlanHook([&](const AnsiString& Sql, const std::vector<AnsiString>&) { Started.push_back(Sql); });
+    Table->Open();
+    SetQueryPlanHook({});
+    EXPECT_EQ(Table->RecordCount(), 0);
+    EXPECT_TRUE(Table->Eof());
+    for (auto& Sql : Started) EXPECT_EQ(Sql.find("SELECT rowid"), std::string::npos) << Sql;
 }
 
 TEST_F(ScheduleTest, NextPastTheLastRowKeepsItCurrent) {

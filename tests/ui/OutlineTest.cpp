@@ -197,6 +197,41 @@ TEST_F(OutlineTest, ScrollsToKeepTheSelectionInView) {
     EXPECT_EQ(O.SelectedItem(), 2) << "without a scroll bar the row reaches the edge";
 }
 
+// Rows wider than the window scroll sideways under a bar at the bottom, where ScrollBars offers one.
+TEST_F(OutlineTest, LongNamesScrollSideways) {
+    O.SetStyle(osText);
+    O.AddChild(0, "short");
+    O.AddChild(0, AnsiString(60, 'W'));
+    const int Wide = O.MaxLeftOffset();
+    ASSERT_GT(Wide, 0);
+    const int Bottom = O.ClientHeight() - 3;
+    auto InkRight = [&](int Row) {  // past the last column where row Row's text shows
+        O.Repaint();
+        for (int X = O.ClientWidth() - 1; X >= 0; --X)
+            for (int Y = Row * O.ItemHeight(); Y < (Row + 1) * O.ItemHeight(); ++Y)
+                if (O.Surface()->Pixel(X, Y) != ColorToRGB(clWindow)) return X + 1;
+        return 0;
+    };
+    const int Right = InkRight(0);
+    O.MouseDown(mbLeft, 0, O.ClientWidth() - 3, Bottom);  // the right arrow
+    EXPECT_EQ(O.LeftOffset(), O.ItemHeight());
+    EXPECT_EQ(InkRight(0), Right - O.ItemHeight()) << "the rows move left";
+    for (int Page = 0; Page < 4; ++Page) O.MouseDown(mbLeft, 0, O.ClientWidth() - 30, Bottom);  // the track
+    EXPECT_EQ(O.LeftOffset(), Wide);
+    O.MouseDown(mbLeft, 0, 3, Bottom);  // the left arrow
+    EXPECT_EQ(O.LeftOffset(), Wide - O.ItemHeight());
+    EXPECT_EQ(O.GetItem(10, Bottom), -1) << "the bar is no row";
+    EXPECT_EQ(O.SelectedItem(), 0);
+
+    for (auto [Bars, Sideways] : {std::pair{ssVertical, false}, {ssNone, false}, {ssHorizontal, true}}) {
+        O.SetScrollBars(Bars);
+        EXPECT_EQ(O.MaxLeftOffset() > 0, Sideways) << Bars;
+    }
+    O.Items(2)->SetText("short too");
+    EXPECT_EQ(O.MaxLeftOffset(), 0);
+    EXPECT_EQ(InkRight(0), Right) << "nothing left to scroll";
+}
+
 TEST_F(OutlineTest, PaintsLinesPicturesAndTheSelection) {
     O.SetBounds(0, 0, 160, 90);
     O.SetScrollBars(ssNone);

@@ -24,6 +24,7 @@
 #include <climits>
 
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/qt/Desktop.h"
 
 QColor ToQColor(TColor C) {
     C = ColorToRGB(C);
@@ -60,7 +61,7 @@ QPointer<QWidget> GComposeWidget;
 QString GComposeText;
 int GEventDepth = 0;
 
-TQtPeer* PeerOf(QObject* O) {
+TQtPeer* PeerOf(const QObject* O) {
     QVariant V = O->property(kPeerProperty);
     return V.isValid() ? reinterpret_cast<TQtPeer*>(V.value<quintptr>()) : nullptr;
 }
@@ -147,8 +148,17 @@ class TSurfaceWidget : public QWidget {
     void paintEvent(QPaintEvent*) override {
         if (!Peer) return;
         TControl* C = Peer->Control;
+        // On a screen with more device pixels than logical ones the surface keeps a copy at that
+        // resolution; a new copy needs a full paint to get its text sharp.
+        TBitmap* Surface = C->BackingSurface();
+        const double Ratio = devicePixelRatioF();
+        bool Repaint = C->PaintPending();
+        if (Surface && Surface->DeviceScale() != Ratio) {
+            Surface->SetDeviceScale(Ratio);
+            Repaint = true;
+        }
         ++GEventDepth;
-        if (C->PaintPending()) GuardedCall(C, [C] { C->PaintSurfaceNow(); });
+        if (Repaint) GuardedCall(C, [C] { C->PaintSurfaceNow(); });
         --GEventDepth;
         QPainter P(this);
         int N = C->NonClientWidth();
@@ -175,8 +185,12 @@ class TSurfaceWidget : public QWidget {
         bool Opaque = C->PaintsOpaque();
         if (TBitmap* S = C->BackingSurface(); S && S->Width() > 0 && S->Height() > 0) {
             // Painted pixels carry full alpha; a transparent control's untouched ones carry none.
-            QImage Img(reinterpret_cast<const uchar*>(S->Bits()), S->Width(), S->Height(), S->Width() * 4,
+            const bool Device = S->HasDevice();
+            const int W = Device ? S->DeviceWidth() : S->Width(),
+                      H = Device ? S->DeviceHeight() : S->Height();
+            QImage Img(reinterpret_cast<const uchar*>(Device ? S->DeviceBits() : S->Bits()), W, H, W * 4,
                        Opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+            if (Device) Img.setDevicePixelRatio(S->DeviceScale());
             if (Opaque) P.fillRect(Client, ToQColor(C->Color()));
             P.drawImage(QPoint(N, N), Img);
         } else if (Opaque) {
@@ -287,6 +301,10 @@ class TEventBridge : public QObject {
                 return ShowPopup(C, CE->globalPos());
             }
             case QEvent::Wheel:
+                if (auto* WE = static_cast<QWheelEvent*>(E);
+                    W == P->Widget &&
+                    C->DoMouseWheel(ShiftOf(WE->modifiers(), WE->buttons()), WE->angleDelta().y()))
+                    return true;
                 if (P->VertScroll && W == P->Widget) {
                     QCoreApplication::sendEvent(P->VertScroll, E);
                     return true;
@@ -398,6 +416,10 @@ Qt::CursorShape CursorShape(TCursor C) {
 
 }  // namespace
 
+TQtPeer* TQtPeer::Of(const QObject* O) {
+    return O ? PeerOf(O) : nullptr;
+}
+
 TQtPeer::~TQtPeer() {
     if (VertScroll) QObject::disconnect(VertScroll, nullptr, nullptr, nullptr);
     if (!Widget) return;
@@ -437,6 +459,7 @@ void TQtPeer::Attach(QWidget* W) {
     SyncFont();
     SyncColor();
     SyncCursor();
+    SyncAccessibleName();
 }
 
 std::unique_ptr<TQtPeer> TQtPeer::CreateSurface(TControl* C) {
@@ -452,6 +475,7 @@ std::unique_ptr<TQtPeer> TQtPeer::CreateSurface(TControl* C) {
 }
 
 std::unique_ptr<TQtPeer> TQtPeer::CreateWindow(TForm* F) {
+    EnsureDesktopIdentity();
     auto P = std::make_unique<TQtPeer>();
     P->Control = F;
     auto* W = new TSurfaceWidget(P.get(), nullptr);
@@ -593,6 +617,16 @@ void TQtPeer::SyncCursor() {
         Widget->unsetCursor();
     else
         Widget->setCursor(CursorShape(Control->Cursor()));
+}
+
+void TQtPeer::SyncAccessibleName() {
+    // Native widgets answer screen readers themselves; they only need the name.
+    // On Linux a combo box tells its current item as its name, so the name goes into the
+    // description as well, which screen readers read too.
+    if (Widget && (NativeText || NativeClicks) && !Control->AccessibleName().empty()) {
+        Widget->setAccessibleName(ToQ(Control->AccessibleName()));
+        Widget->setAccessibleDescription(ToQ(Control->AccessibleName()));
+    }
 }
 
 void TQtPeer::ScheduleShow() {

@@ -39,6 +39,8 @@ struct TQtPeer {
     bool NativeText = false;
 
     ~TQtPeer();
+    // The peer of a control's widget, or null for widgets of no control.
+    static TQtPeer* Of(const QObject* O);
     QWidget* ParentWidget() const;
 
     // A widget that shows the control's backing surface (or its colour) and frame.
@@ -57,6 +59,7 @@ struct TQtPeer {
     void SyncFont();
     void SyncColor();
     void SyncCursor();
+    void SyncAccessibleName();
     void ScheduleShow();  // surface changed: show it at the next paint
     void ShowNow();       // and now
     void SetVertScrollBar(bool Visible, int Min, int Max, int Pos, int Page);

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+// What every schedule benchmark shares: the table size from the command line, the schedule of
+// that size made once and kept under the build folder, and one table row per piece of work, with
+// Agendix beside the baseline that does the same work by the shortest road.
+namespace Bench {
+
+// "--rows=N", removed from the arguments; 10,000 when absent.
+int Rows(int& Argc, char** Argv);
+
+struct TDay {
+    int Year, Month, Day;
+};
+TDay Today();
+
+// A data folder holding a schedule of Rows entries, sixteen a day on the days around today,
+// exported as XDG_DATA_HOME. Made on first use; kept until the date changes.
+std::string UseSchedule(int Rows);
+
+// The month summary as the data module asks it, and the day read as raw SQLite asks it.
+extern const char* const MonthSql;
+extern const char* const DaySql;
+
+// The raw SQLite file of the schedule, for baselines.
+std::string ScheduleFile();
+
+// Runs the registered benchmarks, named "<work>/agendix" and "<work>/baseline", repeated, and
+// prints one "ROW <tab> work <tab> size <tab> agendix ns <tab> baseline ns" line per work from
+// their medians; with ProcessorTime, one more line of the processor time the process used
+// (on a busy machine the time that passes grows with everything else that runs).
+void RunAndReport(int& Argc, char** Argv, int Rows, bool ProcessorTime = false);
+void PrintRow(const std::string& Work, int Rows, double AgendixNs, double BaselineNs);
+
+}  // namespace Bench
