@@ -1,4 +1,5 @@
 #include "app/ScheduleMenu.h"
+#include "app/SyncMenu.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
         Application->CreateForm(Form2);
         Application->CreateForm(DataModule3);
         ScheduleMenu::Install(Form1);
+        SyncMenu::Install();
         Application->Run();
     } catch (const Exception& E) {
         Application->ShowException(Exception(UserMessage(E)));

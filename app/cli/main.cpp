@@ -9,6 +9,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "app/cli/SyncCommands.h"
 #include "icalendar/EntryStore.h"
 #include "platform/rtl/Files.h"
 
@@ -35,10 +36,14 @@ void Usage(FILE* Out) {
     std::fputs(T("사용법:\n"
                  "  agendix-cal export [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] FILE\n"
                  "  agendix-cal import [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--dry-run] [--json] FILE\n"
+                 "  agendix-cal account --url URL --user NAME [--password-file FILE]\n"
+                 "  agendix-cal sync [--json] [--password-file FILE]\n"
                  "FILE 이 - 이면 표준 출력(내보내기) 또는 표준 입력(가져오기)입니다.\n",
                  "usage:\n"
                  "  agendix-cal export [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] FILE\n"
                  "  agendix-cal import [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--dry-run] [--json] FILE\n"
+                 "  agendix-cal account --url URL --user NAME [--password-file FILE]\n"
+                 "  agendix-cal sync [--json] [--password-file FILE]\n"
                  "FILE - is standard output (export) or standard input (import).\n"),
                Out);
 }
@@ -156,6 +161,11 @@ void Fail(const TArgs* A, const AnsiString& Message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && (std::strcmp(argv[1], "account") == 0 || std::strcmp(argv[1], "sync") == 0)) {
+        std::vector<std::string> Args(argv + 2, argv + argc);
+        return std::strcmp(argv[1], "sync") == 0 ? SyncCommands::Sync(Args, std::cout, std::cerr)
+                                                 : SyncCommands::Account(Args, std::cout, std::cerr);
+    }
     TArgs A;
     try {
         A = Parse(argc, argv);

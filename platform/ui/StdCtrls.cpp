@@ -250,6 +250,13 @@ void TEdit::SetReadOnly(bool V) {
     if (FPeer && FPeer->Widget) static_cast<QLineEdit*>(FPeer->Widget.data())->setReadOnly(V);
 }
 
+void TEdit::SetPasswordChar(char V) {
+    if (V == FPasswordChar) return;
+    FPasswordChar = V;
+    if (FPeer && FPeer->Widget)
+        static_cast<QLineEdit*>(FPeer->Widget.data())->setEchoMode(V ? QLineEdit::Password : QLineEdit::Normal);
+}
+
 void TEdit::CreateWnd() {
     if (!FPeer) FPeer = TQtPeer::CreateEdit(this);
     TWinControl::CreateWnd();

@@ -85,6 +85,9 @@ class TEdit : public TWinControl {
     void SetMaxLength(int V);
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool V);
+    // Not '\0': what is typed is shown as that mark (passwords).
+    char PasswordChar() const { return FPasswordChar; }
+    void SetPasswordChar(char V);
     const AnsiString& ImeName() const { return FImeName; }
     void SetImeName(const AnsiString& V) { FImeName = V; }
     TImeMode ImeMode() const { return FImeMode; }
@@ -100,6 +103,7 @@ class TEdit : public TWinControl {
   private:
     int FMaxLength = 0;
     bool FReadOnly = false, FSyncing = false;
+    char FPasswordChar = '\0';
     AnsiString FImeName;
     TImeMode FImeMode = imDontCare;
 };

@@ -509,6 +509,7 @@ std::unique_ptr<TQtPeer> TQtPeer::CreateEdit(TEdit* E) {
     W->setMaxLength(E->MaxLength() > 0 ? E->MaxLength() : INT_MAX);
     W->setText(ToQ(E->FText));
     W->setReadOnly(E->ReadOnly());
+    if (E->PasswordChar()) W->setEchoMode(QLineEdit::Password);
     W->setFocusPolicy(E->TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
     QObject::connect(W, &QLineEdit::textChanged, W, [E](const QString& T) {
         ++GEventDepth;
