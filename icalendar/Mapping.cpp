@@ -270,6 +270,15 @@ struct TZoneResolver {
 };
 
 // A date-time property's value with its zone attached. False when its TZID is unknown.
+// A date and time that exist: libical reads "20260532T250000" without complaint.
+bool RealTime(const icaltimetype& T) {
+    if (icaltime_is_null_time(T) || !icaltime_is_valid_time(T)) return false;
+    if (T.year < 1 || T.year > 9999 || T.month < 1 || T.month > 12) return false;
+    if (T.day < 1 || T.day > icaltime_days_in_month(T.month, T.year)) return false;
+    return T.is_date ||
+           (T.hour >= 0 && T.hour < 24 && T.minute >= 0 && T.minute < 60 && T.second >= 0 && T.second <= 60);
+}
+
 bool ZonedValue(TZoneResolver& Zones, icalproperty* P, icaltimetype T, icaltimetype& Out, AnsiString& Why) {
     Out = T;
     if (icaltime_is_utc(T) || T.is_date) return true;
@@ -417,7 +426,7 @@ class TParser {
             return false;
         }
         icaltimetype V = icalproperty_get_dtstart(P);
-        if (icaltime_is_null_time(V) || !icaltime_is_valid_time(V)) {
+        if (!RealTime(V)) {
             Why = Say("시작 시각을 읽을 수 없습니다.", "unreadable start time");
             return false;
         }
@@ -429,7 +438,7 @@ class TParser {
              AnsiString& Why) {
         if (icalproperty* P = icalcomponent_get_first_property(C, ICAL_DTEND_PROPERTY)) {
             icaltimetype V = icalproperty_get_dtend(P);
-            if (icaltime_is_null_time(V) || !icaltime_is_valid_time(V)) {
+            if (!RealTime(V)) {
                 Why = Say("종료 시각을 읽을 수 없습니다.", "unreadable end time");
                 return false;
             }

@@ -191,15 +191,17 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
                    "DTEND;TZID=Asia/Seoul:20240509T160000\nSUMMARY:moved\n"),
          {"2024|5|6|10|8|10|daily|20245610.txt", "2024|5|7|10|8|10|daily|20245710.txt",
           "2024|5|9|15|18|20|moved|20245915.txt", "2024|5|10|10|8|10|daily|202451010.txt"}},
-        {"all-day, early, late and overnight events are skipped",
+        {"all-day, early, late, overnight and impossible events are skipped",
          Event("a", "DTSTART;VALUE=DATE:20240511\nSUMMARY:all day\n") +
              Event("e", "DTSTART:20240511T053000\nDTEND:20240511T063000\nSUMMARY:early\n") +
              Event("l", "DTSTART:20240511T220000\nDTEND:20240511T223000\nSUMMARY:late\n") +
              Event("o", "DTSTART:20240511T210000\nDTEND:20240512T010000\nSUMMARY:overnight\n") +
-             "BEGIN:VTODO\nUID:t\nSUMMARY:todo\nEND:VTODO\n",
+             "BEGIN:VTODO\nUID:t\nSUMMARY:todo\nEND:VTODO\n" +
+             Event("d", "DTSTART:20240532T100000\nDTEND:20240532T110000\nSUMMARY:day 32\n") +
+             Event("h", "DTSTART:20240510T250000\nDTEND:20240510T260000\nSUMMARY:hour 25\n"),
          {},
          0,
-         5},
+         7},
         {"times snap to the half hour; an end past 21:30 becomes 21:30",
          Event("s", "DTSTART:20240512T091500\nDTEND:20240512T094500\nSUMMARY:snap\n") +
              Event("z", "DTSTART:20240512T210000\nDTEND:20240513T000000\nSUMMARY:till midnight\n"),
