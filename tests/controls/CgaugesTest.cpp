@@ -302,16 +302,6 @@ TEST_F(GaugeFixture, TextIsInvertedOverBarAndBackground) {
         Painted(R.Kind, bsSingle, R.Percent, true);
         EXPECT_TRUE(ShowsText(G, R.BarEnd, Fore, Back)) << "kind " << int(R.Kind);
     }
-
-    // A new gauge: black 0 % on an empty white bar, painted over its whole rectangle.
-    TCGauge Fresh(nullptr);
-    EXPECT_TRUE(Fresh.ControlStyle() & csOpaque);
-    Fresh.Refresh();
-    EXPECT_TRUE(ShowsText(Fresh, 0, clBlack, clWhite));
-    Fresh.SetShowText(false);
-    EXPECT_TRUE(PixelsAre(Fresh.Surface(), [](int X, int Y) {
-        return Inside({1, 1, 99, 99}, X, Y) ? clWhite : clBlack;
-    }));
 }
 
 TEST(GaugeForm, RegistersAndRoundTripsItsPropertiesInOrder) {
