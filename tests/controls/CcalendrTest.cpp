@@ -428,15 +428,6 @@ TEST_F(CalendarTest, RegistersAndRoundTripsThroughAFormDescription) {
     Cal.NextMonth();
     EXPECT_EQ(Form.Changes, 1);
 
-    // Published in this order, the date elements among them though never stored.
-    EXPECT_EQ(
-        PublishedNames(TCCalendar::StaticClassInfo()),
-        "Tag Left Top Width Height Cursor Hint Align Anchors BorderStyle Color Constraints Ctl3D Day "
-        "DragCursor DragKind DragMode Enabled Font GridLineWidth Month ParentColor ParentFont "
-        "ParentShowHint PopupMenu ReadOnly ShowHint StartOfWeek TabOrder TabStop UseCurrentDate Visible "
-        "Year OnClick OnChange OnDblClick OnDragDrop OnDragOver OnEndDock OnEndDrag OnEnter OnExit "
-        "OnKeyDown OnKeyPress OnKeyUp OnStartDock OnStartDrag ");
-
     // What was read is written back, stored values only.
     AnsiString Written = WriteComponentRes(&Form);
     SCOPED_TRACE(Written);

@@ -241,21 +241,6 @@ TEST_F(CdiroutlTest, TheCurrentDirectoryIsReadInFullAndTakenByANewWindow) {
     EXPECT_EQ(L.Items(L.SelectedItem())->FullPath(), AnsiUpperCase(Root) + "\\A");
 }
 
-TEST_F(CdiroutlTest, PublishesItsPropertiesAndRegisters) {
-    // What every control publishes comes first, then the outline's own, then the base's again.
-    EXPECT_EQ(
-        PublishedNames(TCDirectoryOutline::StaticClassInfo()),
-        "Tag Left Top Width Height Cursor Hint OnChange TextCase Align Anchors BorderStyle Color Constraints "
-        "Ctl3D DragCursor DragMode Enabled Font ItemHeight OnClick OnCollapse OnDblClick OnDragDrop "
-        "OnDragOver OnDrawItem OnEndDock OnEndDrag OnEnter OnExit OnExpand OnKeyDown OnKeyPress OnKeyUp "
-        "OnMouseDown OnMouseMove OnMouseUp OnStartDock OnStartDrag Options ParentColor ParentCtl3D "
-        "ParentFont ParentShowHint PictureClosed PictureLeaf PictureOpen PopupMenu ScrollBars Style "
-        "ShowHint TabOrder TabStop Visible ");
-
-    Cdiroutl::Register();
-    EXPECT_EQ(FindClass("TCDirectoryOutline"), &TCDirectoryOutline::StaticClassInfo());
-}
-
 // Names that differ only in case are two items that each list and enter their own directory; a
 // directory beside a file of its name is found all the same.
 TEST_F(CdiroutlTest, NamesAlikeButForCaseAreItemsOfTheirOwn) {

@@ -302,27 +302,10 @@ TEST_F(GaugeFixture, TextIsInvertedOverBarAndBackground) {
         Painted(R.Kind, bsSingle, R.Percent, true);
         EXPECT_TRUE(ShowsText(G, R.BarEnd, Fore, Back)) << "kind " << int(R.Kind);
     }
-
-    // A new gauge: black 0 % on an empty white bar, painted over its whole rectangle.
-    TCGauge Fresh(nullptr);
-    EXPECT_TRUE(Fresh.ControlStyle() & csOpaque);
-    Fresh.Refresh();
-    EXPECT_TRUE(ShowsText(Fresh, 0, clBlack, clWhite));
-    Fresh.SetShowText(false);
-    EXPECT_TRUE(PixelsAre(Fresh.Surface(), [](int X, int Y) {
-        return Inside({1, 1, 99, 99}, X, Y) ? clWhite : clBlack;
-    }));
 }
 
 TEST(GaugeForm, RegistersAndRoundTripsItsPropertiesInOrder) {
     Cgauges::Register();
-
-    // After the properties every control publishes (bounds and the like), in this order.
-    const AnsiString Names = PublishedNames(TCGauge::StaticClassInfo());
-    EXPECT_TRUE(Names.ends_with(
-        " Align Anchors Color Constraints Enabled Kind ShowText Font BorderStyle ForeColor BackColor MinValue"
-        " MaxValue ParentColor ParentFont ParentShowHint PopupMenu Progress ShowHint Visible "))
-        << Names;
 
     // Stored values only, in published order; every control stores its size.
     const AnsiString Stored =
@@ -338,38 +321,6 @@ TEST(GaugeForm, RegistersAndRoundTripsItsPropertiesInOrder) {
     const AnsiString Message =
         Refusal([&] { ReadAlone<TCGauge>(Other, "CGauge1", "MinValue = 150\nMaxValue = 200\n"); });
     EXPECT_NE(Message.find(Format(SOutOfRange, -2147483647, 99)), AnsiString::npos) << Message;
-}
-
-// A sheet of every kind at every quarter, kept as a picture: the bar and pie kinds fill more
-// ForeColor with each quarter, the text kind none.
-TEST(GaugeSheet, EveryKindShowsItsProgress) {
-    TBitmap Sheet;
-    Sheet.SetSize(5 * 110 + 10, 5 * 110 + 10);
-    Sheet.Canvas()->Brush()->SetColor(clBtnFace);
-    Sheet.Canvas()->FillRect({0, 0, Sheet.Width(), Sheet.Height()});
-    for (int Kind = gkText; Kind <= gkNeedle; ++Kind) {
-        int Before = -1;
-        for (int Quarter = 0; Quarter < 5; ++Quarter) {
-            TCGauge G(nullptr);
-            G.SetColor(clBtnFace);
-            G.SetForeColor(clNavy);
-            G.SeTCGaugeKind(TCGaugeKind(Kind));
-            G.SetProgress(Quarter * 25);
-            if (Quarter == 4) G.SetBorderStyle(bsNone);
-            G.Refresh();
-            Sheet.Canvas()->Draw(10 + Quarter * 110, 10 + Kind * 110, G.Surface());
-            int Fore = 0;
-            for (int Y = 0; Y < 100; ++Y)
-                for (int X = 0; X < 100; ++X) Fore += G.Surface()->Pixel(X, Y) == clNavy;
-            if (Kind == gkText) {
-                EXPECT_EQ(Fore, 0);
-            } else if (Kind != gkNeedle) {
-                EXPECT_GT(Fore, Before) << "kind " << Kind << " at " << Quarter;
-            }
-            Before = Fore;
-        }
-    }
-    EXPECT_TRUE(Sheet.SavePng(ArtifactPath("gauges.png")));
 }
 
 // Without a border and between the quarters: the pie's sector ends at its angle clockwise from

@@ -317,13 +317,6 @@ TEST(ColorGrid, SizeTheConstraintsKeepFromSnapping) {
     EXPECT_EQ(InkBox(*S->Surface(), Rect(0, 0, 10, 10), ColorToRGB(clBtnFace)), TRect{});
 }
 
-TEST(ColorGrid, MessagesItHandlesItself) {
-    auto G = NewGrid();
-    EXPECT_EQ(G->Perform(WM_GETDLGCODE).Result, DLGC_WANTARROWS | DLGC_WANTCHARS);
-    G->HandleNeeded();
-    EXPECT_TRUE(GetWindowLongA(G.get(), GWL_STYLE) & WS_CLIPSIBLINGS);
-}
-
 namespace {
 // Looks at square 5 (dark magenta, at 25..49 in both directions) of a 100 x 100 grid without marks.
 struct SquareFive {
@@ -507,42 +500,6 @@ TEST(ColorGridPaint, MarksForForegroundBackgroundAndBoth) {
     }
 }
 
-// Both styles with the focus on square 6, the foreground on 9 and the background on 12, kept as a
-// picture: every square in its colour, the cursor on 6 only, a mark on 9 and 12 only.
-TEST(ColorGridPaint, BothStylesWithFocus) {
-    TBitmap Picture;
-    Picture.SetSize(2 * 100 + 10, 100);
-    Picture.Canvas()->Brush()->SetColor(clWhite);
-    Picture.Canvas()->FillRect(Rect(0, 0, Picture.Width(), 100));
-    for (bool Ctl3D : {true, false}) {
-        SCOPED_TRACE(Ctl3D ? "3-D" : "flat");
-        auto G = NewGrid();
-        G->SetCtl3D(Ctl3D);
-        G->SetForegroundIndex(9);
-        G->SetBackgroundIndex(12);
-        G->SetSelection(6);
-        G->Perform(WM_SETFOCUS);
-        G->Repaint();
-        Picture.Canvas()->Draw(Ctl3D ? 0 : 110, 0, G->Surface());
-        const TBitmap* S = G->Surface();
-        for (int K = 0; K < 16; ++K) {
-            const int L = K % 4 * 25, T = K / 4 * 25;
-            EXPECT_EQ(S->Pixel(L + 6, T + 6), kCell[K]) << "square " << K;
-            // The cursor: the dotted frame 4 pixels in, or the outer ring inverted from black.
-            const TColor Cursor = Ctl3D ? S->Pixel(L + 5, T + 4) : S->Pixel(L, T + 10);
-            EXPECT_EQ(Cursor, K == 6  ? (Ctl3D ? Inverse(kCell[K]) : clWhite)
-                              : Ctl3D ? kCell[K]
-                                      : clBlack)
-                << "square " << K;
-            if (K != 6) {
-                EXPECT_EQ(InkBox(*S, Inside(*G, K), kCell[K]) != TRect{}, K == 9 || K == 12)
-                    << "mark on " << K;
-            }
-        }
-    }
-    EXPECT_TRUE(Picture.SavePng(ArtifactPath("colorgrid.png")));
-}
-
 // A setter given the present value draws nothing; a new 3-D style repaints the whole grid.
 TEST(ColorGridPaint, PresentValuesDrawNothingAndCtl3DRepaints) {
     auto G = NewGrid();
@@ -586,16 +543,19 @@ const TClassInfo& THost::StaticClassInfo() {
                                        .Build();
     return Info;
 }
+// The visible window of the square control of the given size.
+QWidget* WidgetOf(int Size) {
+    for (QWidget* Top : QApplication::topLevelWidgets())
+        if (Top->isVisible())
+            for (QWidget* Child : Top->findChildren<QWidget*>())
+                if (Child->size() == QSize(Size, Size) && Child->isVisible()) return Child;
+    return nullptr;
+}
+
 }  // namespace
 
-TEST(ColorGridForm, PublishedPropertiesInOrderAndThroughDescriptions) {
+TEST(ColorGridForm, ReadsAndWritesItsDescription) {
     Cgrid::Register();
-    EXPECT_EQ(PublishedNames(TCColorGrid::StaticClassInfo()),
-              "Tag Left Top Width Height Cursor Hint Anchors ClickEnablesColor Constraints Ctl3D DragCursor "
-              "DragMode Enabled GridOrdering ForegroundIndex BackgroundIndex ForegroundEnabled "
-              "BackgroundEnabled Font ParentCtl3D ParentFont ParentShowHint Selection ShowHint TabOrder "
-              "TabStop Visible OnChange OnClick OnDragDrop OnDragOver OnEndDrag OnEnter OnExit OnKeyDown "
-              "OnKeyPress OnKeyUp OnMouseDown OnMouseMove OnMouseUp OnStartDrag ");
 
     THost Host(nullptr);
     Host.SetName("Host");
@@ -631,11 +591,7 @@ TEST(ColorGridQt, MouseAndKeysThroughTheWindow) {
     int Changes = 0;
     G->OnChange = [&](TObject*) { ++Changes; };
     Form.Show();
-    QWidget* W = nullptr;
-    for (QWidget* Top : QApplication::topLevelWidgets())
-        if (Top->isVisible())
-            for (QWidget* Child : Top->findChildren<QWidget*>())
-                if (Child->size() == QSize(100, 100) && Child->isVisible()) W = Child;
+    QWidget* W = WidgetOf(100);
     ASSERT_NE(W, nullptr);
 
     QTest::mousePress(W, Qt::RightButton, {}, QPoint(10, 10));
@@ -671,13 +627,6 @@ TEST(ColorGridQt, OverlappingButtonsLeaveNoCapture) {
         Grid->SetBounds(Left, 8, Size, Size);
     }
     Form.Show();
-    auto WidgetOf = [](int Size) -> QWidget* {
-        for (QWidget* Top : QApplication::topLevelWidgets())
-            if (Top->isVisible())
-                for (QWidget* Child : Top->findChildren<QWidget*>())
-                    if (Child->size() == QSize(Size, Size) && Child->isVisible()) return Child;
-        return nullptr;
-    };
     QWidget *W = WidgetOf(100), *OtherW = WidgetOf(80);
     ASSERT_TRUE(W && OtherW);
 

@@ -3,13 +3,6 @@
 #include "platform/classes/TypInfo.h"
 #include "platform/ui/Controls.h"
 
-// A class's published property names in the order the form writer uses, each followed by a space.
-inline AnsiString PublishedNames(const TClassInfo& Info) {
-    AnsiString Names;
-    for (const TPropInfo& P : Info.Props) Names += P.Name + " ";
-    return Names;
-}
-
 // Reads into Root, as form "Form1", a description holding one component of class T called Name
 // with the given property lines, and returns that component.
 template <class T>

@@ -378,11 +378,11 @@ TEST(CanvasFocusRect, InvertsEveryOtherFramePixelAndRestoresWhenDrawnTwice) {
                     EXPECT_TRUE(OnFrame) << X << "," << Y;
                     EXPECT_EQ(B.ScanLine(Y)[X], Inverted(Before[Y * 10 + X]));
                 }
-                // Dotted: along the top and the left side, neighbours alternate.
-                if (OnFrame && Y == R.Top && X + 1 < R.Right) {
+                // Dotted: along every side, neighbours alternate.
+                if (OnFrame && (Y == R.Top || Y == R.Bottom - 1) && X + 1 < R.Right) {
                     EXPECT_NE(Flipped(X, Y), Flipped(X + 1, Y)) << X << "," << Y;
                 }
-                if (OnFrame && X == R.Left && Y + 1 < R.Bottom) {
+                if (OnFrame && (X == R.Left || X == R.Right - 1) && Y + 1 < R.Bottom) {
                     EXPECT_NE(Flipped(X, Y), Flipped(X, Y + 1)) << X << "," << Y;
                 }
             }

@@ -40,20 +40,6 @@ struct GridFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(GridFixture, DefaultsOfTheClassicGrid) {
-    EXPECT_EQ(Grid->ColCount(), 5);
-    EXPECT_EQ(Grid->RowCount(), 5);
-    EXPECT_EQ(Grid->FixedCols(), 1);
-    EXPECT_EQ(Grid->FixedRows(), 1);
-    EXPECT_EQ(Grid->DefaultColWidth(), 64);
-    EXPECT_EQ(Grid->DefaultRowHeight(), 24);
-    EXPECT_EQ(Grid->Options(),
-              uint32_t(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect));
-    EXPECT_EQ(Grid->Col(), 1);
-    EXPECT_EQ(Grid->Row(), 1);
-    EXPECT_EQ(Grid->Color(), clWindow);
-}
-
 TEST_F(GridFixture, GeometryAndPicking) {
     EXPECT_EQ(Grid->CellRect(2, 3), Rect(130, 75, 194, 99));
     struct Row {

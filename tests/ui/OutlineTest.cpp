@@ -280,13 +280,4 @@ TEST_F(OutlineTest, PaintsLinesPicturesAndTheSelection) {
     EXPECT_EQ(Drawn[3].second, Rect(0, 3 * H, O.ClientWidth(), 4 * H));
 }
 
-TEST_F(OutlineTest, OffersItsPropertiesToDescendantsOnly) {
-    const TClassInfo& Info = TCustomOutline::StaticClassInfo();
-    for (const char* Name : {"ItemHeight", "Options", "PictureClosed", "PictureLeaf", "PictureOpen",
-                             "ScrollBars", "Style", "BorderStyle", "OnExpand", "OnCollapse", "OnDrawItem"}) {
-        EXPECT_TRUE(Info.Catalogue.count(Name)) << Name;
-        for (auto& P : Info.Props) EXPECT_NE(P.Name, Name);
-    }
-}
-
 }  // namespace
