@@ -9,40 +9,9 @@ set -euo pipefail
 bin="$1/agendix"
 shots="$2"
 mkdir -p "$shots"
-[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: scripts/test provides one"; exit 1; }
+source "$(dirname "$0")/common.bash"
 
-data="$(mktemp -d /tmp/agendix-smoke-XXXXXX)"
-pid=
-other=
-cleanup() {
-  [ -n "$other" ] && kill "$other" 2>/dev/null || true
-  if [ -n "$pid" ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  rm -rf "$data"
-}
-trap cleanup EXIT
-
-wait_window() {
-  for _ in $(seq 150); do
-    if w="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [ -n "$w" ]; then
-      echo "$w"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "window '$1' did not appear" >&2
-  return 1
-}
-
-export XDG_DATA_HOME="$data"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
-unset QT_QPA_PLATFORM
-# libfaketime directly rather than the faketime wrapper, so $pid is the program itself.
-faketime_lib="$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so' | head -1)"
-LD_PRELOAD="$faketime_lib" FAKETIME='@2003-03-05 10:00:00' "$bin" &
-pid=$!
+start_agendix "$bin" '2003-03-05 10:00:00'
 
 main="$(wait_window '나의 일정관리')"
 sleep 1
@@ -72,7 +41,7 @@ memo="$data/agendix/drive_c/Temp/20033514.txt"
 
 # Another program has the focus; a second start gives it back to the first window and ends.
 xmessage -title "another program" "another program" &
-other=$!
+extra_pids+=($!)
 away="$(wait_window 'another program')"
 xdotool windowfocus --sync "$away"
 # Meanwhile another writer files 15:00; the window shows it once the user is back.

@@ -19,12 +19,12 @@ export XDG_DATA_HOME="$data"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0:detect_leaks=0"
 unset QT_QPA_PLATFORM
 
+# libfaketime directly rather than the faketime wrapper, so $pid is the program itself.
+faketime_lib="$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so' | head -1)"
+
 start_agendix() {
   if [ -n "${2:-}" ]; then
-    # libfaketime directly rather than the faketime wrapper, so $pid is the program itself.
-    local lib
-    lib="$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so' | head -1)"
-    LD_PRELOAD="$lib" FAKETIME="@$2" "$1" &
+    LD_PRELOAD="$faketime_lib" FAKETIME="@$2" "$1" &
   else
     "$1" &
   fi
