@@ -135,23 +135,15 @@ void RawSpinnerDatabase(benchmark::State& State) {
     benchmark::DoNotOptimize(Bytes);
 }
 
-void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&)) {
-    for (auto [Side, Fn] : {std::pair{"agendix", Agendix}, std::pair{"baseline", Baseline}})
-        benchmark::RegisterBenchmark((std::string(Work) + "/" + Side).c_str(), Fn)
-            ->Unit(benchmark::kMicrosecond)
-            ->MinTime(0.2)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     int Rows = Bench::Rows(argc, argv);
     Bench::UseSchedule(Rows);
     Application->Initialize(argc, argv);
-    Register("spinner step, end to end (baseline: its raw database part)", SpinnerStep, RawSpinnerDatabase);
-    Register("spinner step, database part", SpinnerDatabase, RawSpinnerDatabase);
+    Bench::Register("spinner step, end to end (baseline: its raw database part)", SpinnerStep,
+                    RawSpinnerDatabase);
+    Bench::Register("spinner step, database part", SpinnerDatabase, RawSpinnerDatabase);
     Bench::RunAndReport(argc, argv, Rows, true);
     return 0;
 }

@@ -164,6 +164,15 @@ class TMedianReporter : public benchmark::ConsoleReporter {
 };
 }  // namespace
 
+void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&)) {
+    for (auto [Side, Fn] : {std::pair{"agendix", Agendix}, std::pair{"baseline", Baseline}})
+        benchmark::RegisterBenchmark((std::string(Work) + "/" + Side).c_str(), Fn)
+            ->Unit(benchmark::kMicrosecond)
+            ->MinTime(0.2)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
+}
+
 void RunAndReport(int& Argc, char** Argv, int Rows, bool ProcessorTime) {
     benchmark::Initialize(&Argc, Argv);
     TMedianReporter Reporter;

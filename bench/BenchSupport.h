@@ -1,4 +1,6 @@
 #pragma once
+#include <benchmark/benchmark.h>
+
 #include <string>
 
 // What every schedule benchmark shares: the table size from the command line, the schedule of
@@ -24,6 +26,9 @@ extern const char* const DaySql;
 
 // The raw SQLite file of the schedule, for baselines.
 std::string ScheduleFile();
+
+// Registers "<work>/agendix" and "<work>/baseline": microseconds, five repetitions, medians.
+void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&));
 
 // Runs the registered benchmarks, named "<work>/agendix" and "<work>/baseline", repeated, and
 // prints one "ROW <tab> work <tab> size <tab> agendix ns <tab> baseline ns" line per work from

@@ -237,15 +237,6 @@ void RawDeleteAndAdd(benchmark::State& State) {
     for (auto* S : {Get, Del, Add}) sqlite3_finalize(S);
 }
 
-void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&)) {
-    for (auto [Side, Fn] : {std::pair{"agendix", Agendix}, std::pair{"baseline", Baseline}})
-        benchmark::RegisterBenchmark((std::string(Work) + "/" + Side).c_str(), Fn)
-            ->Unit(benchmark::kMicrosecond)
-            ->MinTime(0.2)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,11 +246,11 @@ int main(int argc, char** argv) {
     CurYear = std::to_string(T.Year);
     CurMonth = std::to_string(T.Month);
     CurDay = std::to_string(T.Day);
-    Register("table open, date still empty", OpenEmpty, RawOpenEmpty);
-    Register("day read", DayRead, RawDayRead);
-    Register("month summary", MonthSummary, RawMonthSummary);
-    Register("save an entry", Save, RawSave);
-    Register("delete and add an entry", DeleteAndAdd, RawDeleteAndAdd);
+    Bench::Register("table open, date still empty", OpenEmpty, RawOpenEmpty);
+    Bench::Register("day read", DayRead, RawDayRead);
+    Bench::Register("month summary", MonthSummary, RawMonthSummary);
+    Bench::Register("save an entry", Save, RawSave);
+    Bench::Register("delete and add an entry", DeleteAndAdd, RawDeleteAndAdd);
     Bench::RunAndReport(argc, argv, Rows);
     return 0;
 }
