@@ -164,12 +164,7 @@ void TForm1::DisPlayData(TObject* Sender) {
     // A row is taken when it shows a title or when the day's rows hold its hour: an entry titled
     // with one blank looks free but keeps its memo.
     TTable* Table1 = DataModule3->Table1;
-    auto HoldsSlot = [&] {
-        for (Table1->First(); !Table1->Eof(); Table1->Next())
-            if (Table1->FieldByName("Time")->AsString() == Str_CurrTime) return true;
-        return false;
-    };
-    if (Row->Caption() == FreeSlotText && !HoldsSlot()) {
+    if (Row->Caption() == FreeSlotText && !FindSlot(Table1, Str_CurrTime)) {
         Form2->Edt_Title->Clear();
         Form2->Memo1->Clear();
         Form2->Cbo_Start->SetItemIndex(Tag);

@@ -52,8 +52,6 @@ AnsiString TForm2::MemoFileName(const AnsiString& Year, const AnsiString& Month,
     return Schedule::MemoFileName(Year, Month, Day, Time);
 }
 
-namespace {
-// Finds the current day's row of the slot hour; leaves the table on it, or past the end.
 bool FindSlot(TTable* Table1, const AnsiString& Time) {
     Table1->First();
     while (!Table1->Eof()) {
@@ -62,6 +60,8 @@ bool FindSlot(TTable* Table1, const AnsiString& Time) {
     }
     return false;
 }
+
+namespace {
 
 bool IsNumber(const AnsiString& S) {
     return !S.empty() && S.find_first_not_of("0123456789") == AnsiString::npos;

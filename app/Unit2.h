@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "store/DBTables.h"
 #include "store/Schedule.h"
 
 // The modal dialog that edits, saves and deletes the entry of one hourly slot.
@@ -29,5 +30,8 @@ class TForm2 : public TForm {
 };
 
 extern TForm2* Form2;
+
+// Finds the current day's row of the slot hour; leaves the table on it, or past the end.
+bool FindSlot(TTable* Table1, const AnsiString& Time);
 
 inline constexpr int TitleWidth = Schedule::TitleWidth;
