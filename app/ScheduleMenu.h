@@ -16,10 +16,6 @@ TMenuItem* AddItem(const AnsiString& Caption, TNotifyEvent OnClick);
 // What the window does after a save: the month summary and the day timetable read afresh.
 void RefreshWindow();
 
-// The two commands: a file dialog, the work (with a progress bar for big files) and a result box.
-void ExportCalendar();
-void ImportCalendar();
-
 // Captions of the menu's items.
 inline constexpr const char* ExportCaption = "iCalendar 파일로 내보내기…";
 inline constexpr const char* ImportCaption = "iCalendar 파일 가져오기…";

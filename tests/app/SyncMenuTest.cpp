@@ -4,6 +4,7 @@
 
 #include "app/ScheduleMenu.h"
 #include "app/SyncMenu.h"
+#include "app/exchange/Commands.h"
 #include "platform/ui/Dialogs.h"
 #include "tests/app/AppFixture.h"
 #include "tests/caldav/Radicale.h"

@@ -22,6 +22,8 @@ for f in bin/agendix bin/agendix-gallery share/applications/$id.desktop share/me
   share/icons/hicolor/scalable/apps/$id.svg share/doc/agendix/copyright share/doc/agendix/changelog.gz; do
   [ -e "$root/usr/$f" ] || fail "not installed: $f"
 done
+# The module of the iCalendar and sync commands, where the program looks for it.
+[ -n "$(find "$root/usr/lib" -path "*/agendix/agendix-exchange.so")" ] || fail "not installed: the exchange module"
 for s in 16 22 24 32 48 64 128 256; do
   png="$root/usr/share/icons/hicolor/${s}x${s}/apps/$id.png"
   [ "$(file -b "$png" | grep -o "$s x $s")" = "$s x $s" ] || fail "icon $s px: $(file -b "$png")"
@@ -35,7 +37,7 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" -D CPACK_DEBIAN_
 deb="$(ls "$work"/deb/agendix_*.deb)"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
-for d in fonts-nanum libqt6widgets6 libsqlite3-0 libc6; do
+for d in fonts-nanum libqt6widgets6 libsqlite3-0 libc6 libical3 libcurl; do
   grep -q "$d" <<<"$depends" || fail "package does not depend on $d"
 done
 dpkg-deb -c "$deb" | grep "./usr/share/applications/$id.desktop" >/dev/null || fail "desktop file not packaged"

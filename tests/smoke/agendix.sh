@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program on a fixed date under the test display, opens the 14:00 row, types a
 # title, confirms, and checks the stored row. Then a second start on the same data folder must
-# bring the first window to the front and end, and after a normal end (SIGTERM, as a session
+# bring the first window to the front and end; the context menu exports to a file; and after a normal end (SIGTERM, as a session
 # logging out sends) the database file alone, copied elsewhere, must hold the entry. Keeps
 # screenshots of both windows.
 #   agendix.sh <folder of the agendix binary> <screenshot folder>
@@ -61,6 +61,20 @@ fi
 [ "$(xdotool search --onlyvisible --name '나의 일정관리' | wc -l)" -eq 1 ] || { echo "two main windows"; exit 1; }
 sleep 0.5
 [ "$(row15)" != "$before" ] || { echo "back in the window, the 15:00 row still looks free"; exit 1; }
+
+# The context menu's export, from the keyboard: its commands live in a module loaded now.
+xdotool key --window "$main" Menu
+sleep 0.5
+xdotool key Down Return
+saving="$(wait_window 'iCalendar 파일로 내보내기')"
+ics="$data/out.ics"
+xdotool key --window "$saving" ctrl+a
+xdotool type --delay 20 "$ics"
+xdotool key Return
+wait_window '^iCalendar 파일로 내보내기$' >/dev/null
+sleep 0.5
+xdotool key Return
+grep -q 'SUMMARY:Smoke meeting' "$ics" || { echo "the export from the context menu wrote no 'Smoke meeting' to $ics"; exit 1; }
 
 # A normal end leaves every entry in the database file itself.
 kill -TERM "$pid"

@@ -1,10 +1,9 @@
-#include "app/SyncMenu.h"
-
 #include <memory>
 
 #include "SyncAccount.form.h"
 #include "app/ScheduleMenu.h"
 #include "app/UserMessages.h"
+#include "app/exchange/Commands.h"
 #include "caldav/CalDavError.h"
 #include "caldav/SyncEngine.h"
 #include "platform/ui/Dialogs.h"
@@ -44,7 +43,7 @@ bool TSyncAccountForm::Ask(Sync::TAccountConfig& Config, std::string& Password) 
     return true;
 }
 
-namespace SyncMenu {
+namespace Exchange {
 
 namespace {
 
@@ -93,10 +92,6 @@ bool Account(Sync::TAccountConfig& Config, std::string& Password, std::string& N
 
 }  // namespace
 
-void Install() {
-    ScheduleMenu::AddItem(SyncCaption, [](TObject*) { SyncNow(); });
-}
-
 void SyncNow() {
     std::string Note;
     try {
@@ -132,4 +127,4 @@ void SyncNow() {
     }
 }
 
-}  // namespace SyncMenu
+}  // namespace Exchange
