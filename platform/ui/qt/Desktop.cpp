@@ -7,6 +7,7 @@
 
 #include "AppIcon.h"
 #include "platform/ui/qt/Accessible.h"
+#include "platform/ui/qt/ReadySignal.h"
 
 namespace {
 template <size_t N>
@@ -33,6 +34,8 @@ void EnsureDesktopIdentity() {
     Done = true;
     // The menu entry is the schedule manager's; Wayland matches windows to it by this name.
     if (QGuiApplication::applicationName() == "agendix") QGuiApplication::setDesktopFileName(kDesktopId);
-    QGuiApplication::setWindowIcon(ApplicationIcon());
     InstallAccessibility();
+    // Looking the icon up in the icon theme and decoding it costs more than painting the window:
+    // the window manager gets it right after.
+    AfterFirstPaint(nullptr, [] { QGuiApplication::setWindowIcon(ApplicationIcon()); });
 }
