@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <list>
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 #include "platform/graphics/Graphics.h"
@@ -97,6 +98,28 @@ const TFace& FaceOf(const TFont& Font) {
     return *(Last = &Faces.back());
 }
 
+// A painter stays open on a bitmap's pixels between texts: opening one costs more than drawing
+// most texts. It opens again when the pixels move or change size.
+struct TTextPainter {
+    QImage Image;
+    std::unique_ptr<QPainter> Painter;
+    double Scale = 0;
+    QPainter& On(uchar* Bits, int W, int H, double S) {
+        if (!Painter || Image.constBits() != Bits || Image.width() != W || Image.height() != H ||
+            Scale != S) {
+            Painter.reset();
+            Image = QImage(Bits, W, H, W * 4, QImage::Format_ARGB32_Premultiplied);
+            Painter = std::make_unique<QPainter>(&Image);
+            Painter->scale(S, S);
+            Scale = S;
+        }
+        return *Painter;
+    }
+};
+struct TTextPainters {
+    TTextPainter Pixels, Device;
+};
+
 QString ToQ(const AnsiString& S) {
     return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
 }
@@ -122,16 +145,17 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
     }
     if (C.Right <= C.Left || C.Bottom <= C.Top || S.isEmpty()) return;
     if (Opaque) {
-        TRect Extent = Rect(std::max(X, C.Left), std::max(Y, C.Top),
-                            std::min(X + Face.Width(Text, S), C.Right),
-                            std::min(Y + Face.CellHeight, C.Bottom));
+        TRect Extent =
+            Rect(std::max(X, C.Left), std::max(Y, C.Top), std::min(X + Face.Width(Text, S), C.Right),
+                 std::min(Y + Face.CellHeight, C.Bottom));
         FillPixels(Extent, ColorToPixel(FBrush->Color()));
     }
     const TColor RGBColor = ColorToRGB(FFont->Color());
-    auto Draw = [&](uchar* Bits, int W, int H, double Scale) {
-        QImage Image(Bits, W, H, W * 4, QImage::Format_ARGB32_Premultiplied);
-        QPainter P(&Image);
-        P.scale(Scale, Scale);
+    std::shared_ptr<void>& Cache = FSurface->TextCache();
+    if (!Cache) Cache = std::make_shared<TTextPainters>();
+    auto& Painters = *static_cast<TTextPainters*>(Cache.get());
+    auto Draw = [&](TTextPainter& Target, uchar* Bits, int W, int H, double Scale) {
+        QPainter& P = Target.On(Bits, W, H, Scale);
         P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
         P.setFont(Face.Font);
         P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
@@ -142,10 +166,11 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
     if (FSurface->HasDevice()) {
         if (FHasDamage) FSurface->SyncDevice(FDamage);
         FHasDamage = false;
-        Draw(reinterpret_cast<uchar*>(FSurface->DeviceBits()), FSurface->DeviceWidth(),
+        Draw(Painters.Device, reinterpret_cast<uchar*>(FSurface->DeviceBits()), FSurface->DeviceWidth(),
              FSurface->DeviceHeight(), FSurface->DeviceScale());
     }
-    Draw(reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(), 1.0);
+    Draw(Painters.Pixels, reinterpret_cast<uchar*>(FSurface->Bits()), FSurface->Width(), FSurface->Height(),
+         1.0);
     FSurface->AcceptDevice(C);
 }
 

@@ -261,6 +261,8 @@ class TBitmap : public TPersistent {
     void AcceptDevice(const TRect& R);
     // The whole copy again from the pixels, as blocks.
     void ResyncDevice();
+    // What the canvas keeps between the texts it draws on these pixels.
+    std::shared_ptr<void>& TextCache() { return FTextCache; }
 
   private:
     int FWidth = 0, FHeight = 0, FFileBpp = 24;
@@ -268,6 +270,7 @@ class TBitmap : public TPersistent {
     std::unique_ptr<TCanvas> FCanvas;
     double FScale = 1.0;
     std::vector<uint32_t> FDevice, FFollowed;  // the copy, and the pixels it shows
+    std::shared_ptr<void> FTextCache;
 };
 
 // Two nested frames: top and left edges in TopColor, bottom and right in BottomColor; the
