@@ -143,7 +143,9 @@ void SizeSurface(TBitmap* S, const TRect& R) {
 
 void TControl::CheckClientSize() {
     TRect R = ClientRect();
-    if (TBitmap* S = BackingSurface()) {
+    // A surface gets its pixels at its first paint: a window still hidden (a dialog made at
+    // start-up) or still being laid out allocates and clears none.
+    if (TBitmap* S = BackingSurface(); S && S->Width() > 0) {
         int W = S->Width(), H = S->Height();
         SizeSurface(S, R);
         if (W != S->Width() || H != S->Height()) FPaintPending = true;
