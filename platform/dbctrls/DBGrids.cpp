@@ -171,7 +171,9 @@ TDBGrid::TDBGrid(TComponent* AOwner)
     FColumns->OnChange = [this] { LayoutChanged(); };
     FTitleFont->OnChange = [this] { Invalidate(); };
     SetScrollBars(ssVertical);
-    LayoutChanged();
+    // A grid read from a form description is laid out once it has been read (Loaded), in the
+    // font it was given rather than the default one.
+    if (!AOwner || !AOwner->Loading()) LayoutChanged();
 }
 
 TDBGrid::~TDBGrid() {
