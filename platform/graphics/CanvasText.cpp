@@ -1,10 +1,12 @@
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
 #include <QStringList>
+#include <QTextLayout>
 #include <list>
 #include <map>
 #include <memory>
@@ -53,6 +55,25 @@ struct TFace {
         if (It != Widths.end()) return It->second;
         if (Widths.size() >= 4096) Widths.clear();
         return Widths[Text] = Metrics.horizontalAdvance(Q);
+    }
+    // The glyphs of texts drawn before, placed on a baseline at y = 0: the same texts are drawn at
+    // every paint, and shaping them costs more than drawing their glyphs.
+    mutable std::unordered_map<AnsiString, QList<QGlyphRun>> Runs;
+    const QList<QGlyphRun>& Glyphs(const AnsiString& Text, const QString& Q) const {
+        auto It = Runs.find(Text);
+        if (It != Runs.end()) return It->second;
+        if (Runs.size() >= 4096) Runs.clear();
+        QTextLayout Layout(Q, Font);
+        Layout.beginLayout();
+        QTextLine Line = Layout.createLine();
+        Layout.endLayout();
+        QList<QGlyphRun> Glyphs = Layout.glyphRuns();
+        for (QGlyphRun& G : Glyphs) {
+            QList<QPointF> At = G.positions();
+            for (QPointF& P : At) P.ry() -= Line.ascent();
+            G.setPositions(At);
+        }
+        return Runs[Text] = std::move(Glyphs);
     }
     TFace(const AnsiString& N, int H, TFontStyles S, const QFont& F)
         : Name(N), Height(H), Style(S), Font(F), Metrics(F) {
@@ -159,7 +180,7 @@ void TCanvas::DrawTextAt(int X, int Y, const AnsiString& Text, const TRect* Clip
         P.setClipRect(QRect(C.Left, C.Top, C.Right - C.Left, C.Bottom - C.Top));
         P.setFont(Face.Font);
         P.setPen(QColor(GetRValue(RGBColor), GetGValue(RGBColor), GetBValue(RGBColor)));
-        P.drawText(QPoint(X, Y + Face.CellAscent), S);
+        for (const QGlyphRun& G : Face.Glyphs(Text, S)) P.drawGlyphRun(QPointF(X, Y + Face.CellAscent), G);
     };
     // The device copy first follows what was drawn before (an opaque background), then gets the
     // text drawn at its own resolution rather than as blocks.
