@@ -23,7 +23,7 @@ for f in bin/agendix bin/agendix-gallery share/applications/$id.desktop share/me
   [ -e "$root/usr/$f" ] || fail "not installed: $f"
 done
 # The module of the iCalendar and sync commands, where the program looks for it.
-[ -n "$(find "$root/usr/lib" -path "*/agendix/agendix-exchange.so")" ] || fail "not installed: the exchange module"
+[ -n "$(find "$root/usr/lib" -path "*/agendix/modules/agendix-exchange.so")" ] || fail "not installed: the exchange module"
 for s in 16 22 24 32 48 64 128 256; do
   png="$root/usr/share/icons/hicolor/${s}x${s}/apps/$id.png"
   [ "$(file -b "$png" | grep -o "$s x $s")" = "$s x $s" ] || fail "icon $s px: $(file -b "$png")"
