@@ -138,6 +138,8 @@ TEST_F(AppTest, ARefusedSaveKeepsTheDialogOpenAndWritesNothing) {
     for (const Case& C :
          {Case{"title over 50 bytes", AnsiString(27, 'x') + "가나다라마바사아자차카타", "new", "50"},
           Case{"title CP949 cannot hold", "party 🎉", "new", "제목"},
+          Case{"title of two lines", "two\nlines", "new", "한 줄이어야"},
+          Case{"title with a tab", "tab\there", "new", "한 줄이어야"},
           Case{"memo CP949 cannot hold", "fine", "🎉", "메모"}}) {
         TestDriver::TMessageBoxAnswers Boxes;
         OpenRow(Form1->Lbl_10, [&](TForm2* D) {
