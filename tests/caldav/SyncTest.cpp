@@ -114,7 +114,9 @@ class TProxy {
                              .Out.c_str());
         for (int I = 0; I < 100 && Port.empty(); ++I) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            Port = PortFile();
+            std::error_code Ec;
+            std::string S = std::filesystem::exists(FDir / "port", Ec) ? ReadFile(FDir / "port") : "";
+            if (S.find('\n') != std::string::npos) Port = S.substr(0, S.find('\n'));
         }
     }
     ~TProxy() {
@@ -130,12 +132,6 @@ class TProxy {
     std::string Port;
 
   private:
-    std::string PortFile() const {
-        std::error_code Ec;
-        if (!std::filesystem::exists(FDir / "port", Ec)) return "";
-        std::string S = ReadFile(FDir / "port");
-        return S.find('\n') == std::string::npos ? "" : S.substr(0, S.find('\n'));
-    }
     TempDir FDir;
     int FPid = -1;
 };
@@ -246,18 +242,14 @@ TEST(Sync, RefusedPasswordsEndWithStatusOne) {
     REQUIRE_RADICALE();
     TCalDavAccount A = FreshCalendar();
     TDevice One(A);
-    WriteFile(One.Path("wrong"), "not-the-password\n");
-    chmod(One.Path("wrong").c_str(), 0600);
-    WriteFile(One.Path("open"), A.Password + "\n");
-    chmod(One.Path("open").c_str(), 0644);
-    struct {
-        const char* File;
-        const char* Says;
-    } Cases[] = {{"wrong", "refused the user name or password"}, {"open", "chmod 600"}};
-    for (const auto& C : Cases) {
-        TRun R = One.Cal("sync --password-file " + Quote(One.Path(C.File)));
-        EXPECT_EQ(R.Status, 1) << C.File;
-        EXPECT_NE(R.Err.find(C.Says), std::string::npos) << R.Err;
+    for (auto [File, Password, Mode, Says] :
+         {std::tuple{"wrong", std::string("not-the-password"), 0600, "refused the user name or password"},
+          {"open", A.Password, 0644, "chmod 600"}}) {
+        WriteFile(One.Path(File), Password + "\n");
+        chmod(One.Path(File).c_str(), Mode);
+        TRun R = One.Cal("sync --password-file " + Quote(One.Path(File)));
+        EXPECT_EQ(R.Status, 1) << File;
+        EXPECT_NE(R.Err.find(Says), std::string::npos) << R.Err;
         EXPECT_TRUE(R.Out.empty());
     }
     TRun Saved = One.Cal("account --url " + Quote(A.Url) + " --user " + Quote(A.User) + " --password-file " +
