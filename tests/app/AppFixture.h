@@ -10,12 +10,12 @@
 #include "platform/rtl/Dates.h"
 #include "platform/rtl/Files.h"
 #include "platform/ui/TestDriver.h"
-#include "tests/support/Support.h"
+#include "tests/store/ScheduleFixture.h"
 
 // The three forms created as at start-up, on a fixed date, over a private data folder; the main
 // window shown and activated as Run shows it.
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     void Start(int Year, int Month, int Day) {
         SetDateClock([=] { return EncodeDate(Year, Month, Day) + 0.4; });
         ShortDayNames = {"일", "월", "화", "수", "목", "금", "토"};
@@ -35,38 +35,18 @@ protected:
         SetDateClock({});
     }
 
-    std::string MemoPath(const std::string& Name) const { return Home.Path() + "/agendix/drive_c/Temp/" + Name; }
+    std::string MemoPath(const std::string& Name) const {
+        return Home.Path() + "/agendix/drive_c/Temp/" + Name;
+    }
     // The memo file's text, decoded.
     std::string Memo(const std::string& Name) const { return Cp949ToUtf8(ReadFile(MemoPath(Name))); }
 
+    // A connection of the test's own, as another program has.
+    RawDb Db() const { return RawDb(Home.Path() + "/agendix/BCDEMOS.sqlite"); }
     // Every stored row, all eight fields joined by '|', in storage order.
-    std::vector<std::string> Rows() {
-        TQuery Q(nullptr);
-        Q.SetDatabaseName("BCDEMOS");
-        Q.SQL()->Add(
-            "SELECT \"Year\", \"Month\", \"Day\", \"Time\", \"StartTime\", \"EndTime\", \"TiTle\", \"MemoFile\" "
-            "FROM \"Agendix.DB\" ORDER BY rowid");
-        Q.Open();
-        std::vector<std::string> Out;
-        for (; !Q.Eof(); Q.Next()) {
-            std::string R;
-            for (int I = 0; I < Q.Fields()->Count(); ++I) R += (I ? "|" : "") + Q.Fields()->Fields(I)->AsString();
-            Out.push_back(R);
-        }
-        return Out;
-    }
-
+    std::vector<std::string> Rows() const { return Db().Rows("SELECT * FROM \"Agendix.DB\" ORDER BY rowid"); }
     // A row stored by hand, as another program could have written it.
-    void StoreRow(const std::vector<std::string>& F) {
-        TQuery Q(nullptr);
-        Q.SetDatabaseName("BCDEMOS");
-        Q.SQL()->Add(
-            "INSERT INTO \"Agendix.DB\" (\"Year\", \"Month\", \"Day\", \"Time\", \"StartTime\", \"EndTime\", "
-            "\"TiTle\", \"MemoFile\") VALUES (:A, :B, :C, :D, :E, :F, :G, :H)");
-        const char* Names[] = {"A", "B", "C", "D", "E", "F", "G", "H"};
-        for (int I = 0; I < 8; ++I) Q.ParamByName(Names[I])->SetAsString(F[I]);
-        Q.ExecSQL();
-    }
+    void StoreRow(const ScheduleRow& R) const { Db().Insert(R); }
 
     // Clicks a timetable row and runs Action inside the dialog it opens.
     void OpenRow(TLabel* Row, std::function<void(TForm2*)> Action) {

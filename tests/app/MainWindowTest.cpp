@@ -24,28 +24,16 @@ TEST_F(AppTest, StartsOnTodayWithCaptionsStringsAndSpinner) {
     EXPECT_EQ(Captions(), std::vector<std::string>(16, " "));
 }
 
-TEST_F(AppTest, SpinnerStepsBothCalendarsAcrossTheYear) {
-    Start(2002, 12, 15);
-    Form1->UpDown1->Click(btNext);
-    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2003 년 1 월");
-    EXPECT_EQ(Form1->Pan_NextMonth->Caption(), "2003 년 2 월");
-    EXPECT_EQ(DataModule3->Query1->ParamByName("CurYear")->AsString(), "2003");
-    EXPECT_EQ(DataModule3->Query1->ParamByName("CurMonth")->AsString(), "1");
-    EXPECT_EQ(Form1->Str_CurrYear + "-" + Form1->Str_CurrMonth + "-" + Form1->Str_CurrDay, "2003-1-15");
-    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "1 월 15 일 일정");
-    Form1->UpDown1->Click(btPrev);
-    Form1->UpDown1->Click(btPrev);
-    EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "2002 년 11 월");
-    EXPECT_EQ(Form1->Pan_NextMonth->Caption(), "2002 년 12 월");
-}
-
+// Both calendars, the captions, the summary's month and the date strings follow every step, up to
+// the last month the calendars can show; before January of year 1 the calendar itself refuses.
 TEST_F(AppTest, SpinnerReachesEveryMonthTheCalendarsCanShow) {
     struct Case {
         int Year, Month, Steps;
         TUDBtnType Button;
         const char *Curr, *Next;
     };
-    for (Case C : std::vector<Case>{{2003, 1, 30, btPrev, "2000 년 7 월", "2000 년 8 월"},
+    for (Case C : std::vector<Case>{{2002, 12, 1, btNext, "2003 년 1 월", "2003 년 2 월"},
+                                    {2003, 1, 30, btPrev, "2000 년 7 월", "2000 년 8 월"},
                                     {2003, 12, 120, btNext, "2013 년 12 월", "2014 년 1 월"},
                                     {1, 3, 2, btPrev, "1 년 1 월", "1 년 2 월"},
                                     {9999, 10, 1, btNext, "9999 년 11 월", "9999 년 12 월"}}) {
@@ -54,17 +42,22 @@ TEST_F(AppTest, SpinnerReachesEveryMonthTheCalendarsCanShow) {
         for (int I = 0; I < C.Steps; ++I) Form1->UpDown1->Click(C.Button);
         EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), C.Curr);
         EXPECT_EQ(Form1->Pan_NextMonth->Caption(), C.Next);
-        EXPECT_EQ(Form1->Str_CurrYear + "-" + Form1->Str_CurrMonth,
-                  IntToStr(Form1->Cal_CurrMonth->GetDateElement(1)) + "-" +
-                      IntToStr(Form1->Cal_CurrMonth->GetDateElement(2)));
+        auto Element = [](int I) { return IntToStr(Form1->Cal_CurrMonth->GetDateElement(I)); };
+        EXPECT_EQ(Form1->Str_CurrYear + "-" + Form1->Str_CurrMonth + "-" + Form1->Str_CurrDay,
+                  Element(1) + "-" + Element(2) + "-" + Element(3));
+        EXPECT_EQ(DataModule3->Query1->ParamByName("CurYear")->AsString() + "-" +
+                      DataModule3->Query1->ParamByName("CurMonth")->AsString(),
+                  Element(1) + "-" + Element(2));
+        EXPECT_EQ(Form1->Pan_CurrDay->Caption(), Element(2) + " 월 " + Element(3) + " 일 일정");
         TearDown();
     }
-    // Before January of year 1 the calendar itself refuses.
     Start(1, 1, 15);
     EXPECT_ANY_THROW(Form1->UpDown1->Click(btPrev));
     EXPECT_EQ(Form1->Pan_CurrMonth->Caption(), "1 년 1 월");
 }
 
+// A day the next month lacks is clamped in both calendars; a day chosen in the second calendar
+// changes only that calendar.
 TEST_F(AppTest, TheLastDayOfTheMonthIsClampedInBothCalendars) {
     Start(2003, 1, 31);
     EXPECT_EQ(Form1->Cal_NextMonth->GetDateElement(2), 2);
@@ -73,6 +66,8 @@ TEST_F(AppTest, TheLastDayOfTheMonthIsClampedInBothCalendars) {
     EXPECT_EQ(Form1->Cal_CurrMonth->GetDateElement(3), 28);
     EXPECT_EQ(Form1->Cal_NextMonth->GetDateElement(2), 3);
     EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "2 월 28 일 일정");
+    Form1->Cal_NextMonth->SetDateElement(3, 20);
+    EXPECT_EQ(Form1->Str_CurrDay + " " + Form1->Pan_CurrDay->Caption(), "28 2 월 28 일 일정");
 }
 
 TEST_F(AppTest, MonthSummaryListsDaysInTextOrderWithTheirMessages) {
@@ -94,11 +89,12 @@ TEST_F(AppTest, MonthSummaryListsDaysInTextOrderWithTheirMessages) {
     EXPECT_EQ(Msgs[3], "총 1 건의 일정이 있습니다.");
 
     // A click on day 7's row selects it; the summary is queried again and stands on its first row.
-    Q->First();
-    Q->Next();
-    Q->Next();
-    Q->Next();
-    Form1->DBGrid1CellClick(nullptr);
+    auto ClickRow = [](int Row) {
+        TRect Cell = Form1->DBGrid1->CellRect(1, Row);
+        TestDriver::ClickAt(Form1->DBGrid1, Cell.Left + 3, Cell.Top + 3);
+        TestDriver::ProcessEvents();
+    };
+    ClickRow(4);
     EXPECT_EQ(Form1->Cal_CurrMonth->GetDateElement(3), 7);
     EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "3 월 7 일 일정");
     EXPECT_EQ(Form1->Lbl_11->Caption(), "day 7");
@@ -109,22 +105,8 @@ TEST_F(AppTest, MonthSummaryListsDaysInTextOrderWithTheirMessages) {
     Form1->UpDown1->Click(btNext);
     Form1->UpDown1->Click(btNext);
     EXPECT_TRUE(DataModule3->Query1->IsEmpty());
-    Form1->DBGrid1CellClick(nullptr);
+    ClickRow(1);
     EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "5 월 7 일 일정");
-}
-
-TEST_F(AppTest, AClickOnTheGridRowSelectsThatDay) {
-    Start(2003, 3, 3);
-    StoreRow({"2003", "3", "3", "08", "4", "6", "third", ""});
-    StoreRow({"2003", "3", "7", "08", "4", "6", "seventh", ""});
-    Form1->Qry_SchCount(Form1);
-    EXPECT_EQ(Form1->Lbl_08->Caption(), "third");
-    TDBGrid* G = Form1->DBGrid1;
-    TRect Second = G->CellRect(1, 2);
-    TestDriver::ClickAt(G, Second.Left + 3, Second.Top + 3);
-    TestDriver::ProcessEvents();
-    EXPECT_EQ(Form1->Str_CurrDay, "7");
-    EXPECT_EQ(Form1->Lbl_08->Caption(), "seventh");
 }
 
 TEST_F(AppTest, RowsStoredByHandWithOddHours) {
@@ -145,27 +127,4 @@ TEST_F(AppTest, RowsStoredByHandWithOddHours) {
         EXPECT_EQ(D->Cbo_End->ItemIndex(), -1);
     });
     EXPECT_EQ(Form1->Str_CurrTime, "09");
-}
-
-TEST_F(AppTest, ATimeThatIsNotANumberStopsTheRefreshWithAMessage) {
-    Start(2003, 3, 5);
-    StoreRow({"2003", "3", "5", "08", "4", "6", "first", ""});
-    StoreRow({"2003", "3", "5", "xx", "6", "8", "broken", ""});
-    StoreRow({"2003", "3", "5", "10", "8", "10", "after", ""});
-    TestDriver::TMessageBoxAnswers Boxes;
-    GuardedCall(Form1, [] { Form1->Qry_SchCount(Form1); });
-    ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_NE(Boxes.Shown()[0].Text.find("'xx'"), std::string::npos);
-    EXPECT_EQ(Form1->Lbl_08->Caption(), "first");
-    EXPECT_EQ(Form1->Lbl_10->Caption(), " ");
-}
-
-TEST_F(AppTest, ChoosingADayInTheSecondCalendarChangesOnlyThatCalendar) {
-    Start(2003, 3, 5);
-    Form1->Cal_NextMonth->SetDateElement(3, 20);
-    EXPECT_EQ(Form1->Str_CurrDay, "5");
-    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "3 월 5 일 일정");
-    Form1->Cal_CurrMonth->SetDateElement(3, 20);
-    EXPECT_EQ(Form1->Str_CurrDay, "20");
-    EXPECT_EQ(Form1->Pan_CurrDay->Caption(), "3 월 20 일 일정");
 }

@@ -4,14 +4,9 @@
 
 namespace {
 
-std::string Calendar(const std::string& Events) {
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + Events + "END:VCALENDAR\r\n";
-}
-
 std::string Event(const std::string& Uid, const std::string& Start, const std::string& End,
                   const std::string& Title) {
-    return "BEGIN:VEVENT\r\nUID:" + Uid + "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART:" + Start +
-           "\r\nDTEND:" + End + "\r\nSUMMARY:" + Title + "\r\nEND:VEVENT\r\n";
+    return VEvent(Uid, "DTSTART:" + Start + "\nDTEND:" + End + "\nSUMMARY:" + Title + "\n");
 }
 
 class ScheduleMenuTest : public AppTest {
@@ -58,7 +53,7 @@ TEST_F(ScheduleMenuTest, ImportShowsProgressResultAndRefreshes) {
         AnsiString Day = Format("%04d%02d%02d", Y, M, D);
         Events += Event("bulk" + std::to_string(I), Day + "T100000", Day + "T110000", "bulk");
     }
-    WriteFile(Files / "in.ics", Calendar(Events));
+    WriteFile(Files / "in.ics", ICalendarText(Events));
     WriteFile(Files / "junk.ics", "not a calendar");
 
     int Shown = TProgressWindow::ShownCount();

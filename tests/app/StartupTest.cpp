@@ -12,7 +12,7 @@ namespace {
 // Left, top, width, height, font name and height, tab order (-1: none) and input method of one
 // control, as the two windows are laid out.
 struct Layout {
-    const char* Name;
+    std::string Name;
     int L, T, W, H;
     const char* Font;
     int FontHeight, TabOrder;
@@ -32,18 +32,12 @@ std::vector<Layout> MainWindowLayout() {
         {"Cal_NextMonth", 192, 32, 169, 120, Gulim, -12, -1, ""},
         {"DBGrid1", 16, 160, 345, 257, Gulim, -12, -1, ""},
     };
-    static std::vector<std::string> Names;
-    Names.clear();
-    for (int K = 0; K < 16; ++K) {
-        Names.push_back("Label" + std::to_string(K + 1));
-        Names.push_back(Format("Lbl_%02d", 6 + K));
-        Names.push_back("Bevel" + std::to_string(K + 1));
-    }
     for (int K = 0; K < 16; ++K) {
         // The hour labels size themselves to their caption in the face that stands in for the font.
-        Rows.push_back({Names[3 * K].c_str(), 8, 40 + 24 * K, -1, -1, "MS Sans Serif", -11, -1, ""});
-        Rows.push_back({Names[3 * K + 1].c_str(), 48, 40 + 24 * K, 130, 13, Gulim, -12, -1, ""});
-        Rows.push_back({Names[3 * K + 2].c_str(), -48, 48 + 24 * K, 233, 10, nullptr, 0, -1, ""});
+        Rows.push_back(
+            {"Label" + std::to_string(K + 1), 8, 40 + 24 * K, -1, -1, "MS Sans Serif", -11, -1, ""});
+        Rows.push_back({Format("Lbl_%02d", 6 + K), 48, 40 + 24 * K, 130, 13, Gulim, -12, -1, ""});
+        Rows.push_back({"Bevel" + std::to_string(K + 1), -48, 48 + 24 * K, 233, 10, nullptr, 0, -1, ""});
     }
     return Rows;
 }
@@ -204,7 +198,8 @@ TEST_F(AppTest, AStartUpFailureIsShownAndTheProgramEnds) {
     char* Argv[] = {Arg0, nullptr};
     EXPECT_EQ(AgendixMain(1, Argv), 0);
     ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].Text.rfind("일정 데이터베이스 파일이 손상되었거나", 0), 0u) << Boxes.Shown()[0].Text;
+    EXPECT_EQ(Boxes.Shown()[0].Text.rfind("일정 데이터베이스 파일이 손상되었거나", 0), 0u)
+        << Boxes.Shown()[0].Text;
     EXPECT_NE(Boxes.Shown()[0].Text.find(File), std::string::npos) << Boxes.Shown()[0].Text;
     EXPECT_EQ(Boxes.Shown()[0].Flags & MB_ICONSTOP, static_cast<uint32_t>(MB_ICONSTOP));
     EXPECT_EQ(Application->ComponentCount(), 0);

@@ -75,9 +75,9 @@ TEST_F(SyncMenuTest, PulledEntryShowsAtOnce) {
     Sync::SaveAccount({A.Url, A.User, Config / "password"});
     TCalDavClient C(A);
     ASSERT_TRUE(C.Put(C.HrefFor("elsewhere"),
-                      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VEVENT\r\nUID:elsewhere\r\n"
-                      "DTSTAMP:20240101T000000Z\r\nDTSTART:20240510T140000\r\nDTEND:20240510T150000\r\n"
-                      "SUMMARY:다른 기기에서\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+                      ICalendarText(VEvent("elsewhere",
+                                           "DTSTART:20240510T140000\nDTEND:20240510T150000\n"
+                                           "SUMMARY:다른 기기에서\n")),
                       "")
                     .Done);
     auto Done = SyncNow();

@@ -5,13 +5,13 @@
 #include "caldav/CalDavError.h"
 #include "caldav/Multistatus.h"
 #include "tests/caldav/Radicale.h"
+#include "tests/support/Support.h"
 
 namespace {
 
 std::string Event(const std::string& Uid, const std::string& Summary) {
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:" + Uid +
-           "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260105T090000Z\r\nDTEND:20260105T100000Z\r\nSUMMARY:" +
-           Summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    return ICalendarText(
+        VEvent(Uid, "DTSTART:20260105T090000Z\nDTEND:20260105T100000Z\nSUMMARY:" + Summary + "\n"));
 }
 
 ECalDavError::TKind KindOf(const std::function<void()>& F) {

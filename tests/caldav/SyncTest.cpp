@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "tests/caldav/Radicale.h"
-#include "tests/support/Support.h"
+#include "tests/store/ScheduleFixture.h"
 
 // Two data folders ("devices") sync through one calendar of the test's Radicale, each by running
 // agendix-cal as a user would; entries go in as iCalendar imports and are edited in the table the
@@ -29,25 +27,29 @@ struct TRun {
     std::string Out, Err;
 };
 
+// A shell command's status and what it printed.
+TRun Shell(const std::string& Command) {
+    TRun R;
+    FILE* P = popen(Command.c_str(), "r");
+    char Buf[4096];
+    size_t N;
+    while ((N = fread(Buf, 1, sizeof Buf, P)) > 0) R.Out.append(Buf, N);
+    int W = pclose(P);
+    R.Status = WIFEXITED(W) ? WEXITSTATUS(W) : -1;
+    return R;
+}
+
 std::string Source(const std::string& Name) {
     return std::string(AGENDIX_SOURCE) + "/tests/caldav/" + Name;
 }
 
-// A "YYYY-MM-DD HH:MM" event as iCalendar text, in Seoul time.
+// A "YYYYMMDD" event at Hour, an hour long, in Seoul time.
 std::string Vevent(const std::string& Uid, const std::string& Day, int Hour, const std::string& Summary,
                    const std::string& Description = "") {
-    char Buf[512];
-    std::snprintf(Buf, sizeof Buf,
-                  "BEGIN:VEVENT\r\nUID:%s\r\nDTSTAMP:20260101T000000Z\r\nLAST-MODIFIED:20260101T000000Z\r\n"
-                  "DTSTART;TZID=Asia/Seoul:%sT%02d0000\r\nDTEND;TZID=Asia/Seoul:%sT%02d0000\r\nSUMMARY:%s\r\n"
-                  "DESCRIPTION:%s\r\nEND:VEVENT\r\n",
-                  Uid.c_str(), Day.c_str(), Hour, Day.c_str(), Hour + 1, Summary.c_str(),
-                  Description.c_str());
-    return Buf;
-}
-
-std::string Calendar(const std::string& Events) {
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//tests//EN\r\n" + Events + "END:VCALENDAR\r\n";
+    auto At = [&](int H) { return Day + (H < 10 ? "T0" : "T") + std::to_string(H) + "0000"; };
+    return VEvent(Uid, "LAST-MODIFIED:20260101T000000Z\nDTSTART;TZID=Asia/Seoul:" + At(Hour) +
+                           "\nDTEND;TZID=Asia/Seoul:" + At(Hour + 1) + "\nSUMMARY:" + Summary +
+                           "\nDESCRIPTION:" + Description + "\n");
 }
 
 class TDevice {
@@ -58,16 +60,9 @@ class TDevice {
         Account(Url.empty() ? A.Url : Url, A.User);
     }
     TRun Cal(const std::string& Args) const {
-        std::string Cmd = "env XDG_DATA_HOME=" + Quote(FDir / "data") +
-                          " XDG_CONFIG_HOME=" + Quote(FDir / "config") + " TZ=Asia/Seoul LC_ALL=C LANG=C " +
-                          Quote(AGENDIX_CAL) + " " + Args + " 2>" + Quote(FDir / "stderr");
-        TRun R;
-        FILE* P = popen(Cmd.c_str(), "r");
-        char Buf[4096];
-        size_t N;
-        while ((N = fread(Buf, 1, sizeof Buf, P)) > 0) R.Out.append(Buf, N);
-        int W = pclose(P);
-        R.Status = WIFEXITED(W) ? WEXITSTATUS(W) : -1;
+        TRun R = Shell("env XDG_DATA_HOME=" + Quote(FDir / "data") +
+                       " XDG_CONFIG_HOME=" + Quote(FDir / "config") + " TZ=Asia/Seoul LC_ALL=C LANG=C " +
+                       Quote(AGENDIX_CAL) + " " + Args + " 2>" + Quote(FDir / "stderr"));
         R.Err = ReadFile(FDir / "stderr");
         return R;
     }
@@ -77,7 +72,7 @@ class TDevice {
         ASSERT_EQ(R.Status, 0) << R.Err;
     }
     void Import(const std::string& Events) const {
-        WriteFile(FDir / "in.ics", Calendar(Events));
+        WriteFile(FDir / "in.ics", ICalendarText(Events));
         TRun R = Cal("import " + Quote(FDir / "in.ics"));
         ASSERT_EQ(R.Status, 0) << R.Err;
     }
@@ -88,30 +83,14 @@ class TDevice {
         return R.Out;
     }
     void Sql(const std::string& Statement) const {
-        sqlite3* Db = nullptr;
-        sqlite3_open((FDir / "data/agendix/BCDEMOS.sqlite").c_str(), &Db);
-        sqlite3_busy_timeout(Db, 5000);
-        char* Err = nullptr;
-        if (sqlite3_exec(Db, Statement.c_str(), nullptr, nullptr, &Err) != SQLITE_OK) ADD_FAILURE() << Err;
-        sqlite3_free(Err);
-        sqlite3_close(Db);
+        RawDb(FDir / "data/agendix/BCDEMOS.sqlite").Exec(Statement);
     }
     // "Year-Month-Day Time Start-End Title" of every entry, ordered.
     std::vector<std::string> Rows() const {
-        std::vector<std::string> Out;
-        sqlite3* Db = nullptr;
-        sqlite3_open((FDir / "data/agendix/BCDEMOS.sqlite").c_str(), &Db);
-        sqlite3_stmt* S = nullptr;
-        sqlite3_prepare_v2(
-            Db,
-            "SELECT Year||'-'||Month||'-'||Day||' '||Time||' '||StartTime||'-'||EndTime||' '||TiTle "
-            "FROM \"Agendix.DB\" ORDER BY 1",
-            -1, &S, nullptr);
-        while (S && sqlite3_step(S) == SQLITE_ROW)
-            Out.push_back(reinterpret_cast<const char*>(sqlite3_column_text(S, 0)));
-        sqlite3_finalize(S);
-        sqlite3_close(Db);
-        return Out;
+        return RawDb(FDir / "data/agendix/BCDEMOS.sqlite")
+            .Rows(
+                "SELECT Year||'-'||Month||'-'||Day||' '||Time||' '||StartTime||'-'||EndTime||' '||TiTle "
+                "FROM \"Agendix.DB\" ORDER BY 1");
     }
     std::vector<std::string> Conflicts() const {
         std::vector<std::string> Out;
@@ -130,16 +109,14 @@ class TDevice {
 class TProxy {
   public:
     explicit TProxy(const std::string& Upstream, const std::string& Options = "") {
-        std::string Cmd = "/usr/bin/python3 " + Quote(Source("proxy.py")) + " " + Quote(Upstream) + " " +
-                          Quote(FDir.Path()) + " " + Options + " >/dev/null 2>&1 & echo $!";
-        FILE* P = popen(Cmd.c_str(), "r");
-        char Buf[64] = "";
-        fgets(Buf, sizeof Buf, P);
-        FPid = std::atoi(Buf);
-        pclose(P);
+        FPid = std::atoi(Shell("/usr/bin/python3 " + Quote(Source("proxy.py")) + " " + Quote(Upstream) + " " +
+                               Quote(FDir.Path()) + " " + Options + " >/dev/null 2>&1 & echo $!")
+                             .Out.c_str());
         for (int I = 0; I < 100 && Port.empty(); ++I) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            Port = PortFile();
+            std::error_code Ec;
+            std::string S = std::filesystem::exists(FDir / "port", Ec) ? ReadFile(FDir / "port") : "";
+            if (S.find('\n') != std::string::npos) Port = S.substr(0, S.find('\n'));
         }
     }
     ~TProxy() {
@@ -155,12 +132,6 @@ class TProxy {
     std::string Port;
 
   private:
-    std::string PortFile() const {
-        std::error_code Ec;
-        if (!std::filesystem::exists(FDir / "port", Ec)) return "";
-        std::string S = ReadFile(FDir / "port");
-        return S.find('\n') == std::string::npos ? "" : S.substr(0, S.find('\n'));
-    }
     TempDir FDir;
     int FPid = -1;
 };
@@ -246,16 +217,10 @@ TEST(Sync, IndependentClientBothWays) {
     TCalDavAccount A = FreshCalendar();
     TDevice One(A);
     auto Python = [&](const std::string& Args) {
-        std::string Out;
-        FILE* P = popen(("/usr/bin/python3 " + Quote(Source("client.py")) + " " + Quote(A.Url) + " " +
-                         Quote(A.User) + " " + Quote(A.Password) + " " + Args)
-                            .c_str(),
-                        "r");
-        char Buf[4096];
-        size_t N;
-        while ((N = fread(Buf, 1, sizeof Buf, P)) > 0) Out.append(Buf, N);
-        EXPECT_EQ(pclose(P), 0) << Args;
-        return Out;
+        TRun R = Shell("/usr/bin/python3 " + Quote(Source("client.py")) + " " + Quote(A.Url) + " " +
+                       Quote(A.User) + " " + Quote(A.Password) + " " + Args);
+        EXPECT_EQ(R.Status, 0) << Args;
+        return R.Out;
     };
     Python("put py-1 '치과 예약' '2026-04-01 15:00' '2026-04-01 16:30' '보험증 챙기기'");
     One.Import(Vevent("ag-1@t", "20260402", 8, "Standup", "line one\\nline two"));
@@ -273,46 +238,18 @@ TEST(Sync, IndependentClientBothWays) {
         << Listed;
 }
 
-// The server goes away mid-run: status 1, nothing lost, and the next run completes.
-TEST(Sync, ServerLostMidRunThenCompletes) {
-    REQUIRE_RADICALE();
-    TCalDavAccount A = FreshCalendar();
-    TProxy Proxy(std::getenv("AGENDIX_CALDAV_URL"), "--die-after 12");
-    ASSERT_FALSE(Proxy.Port.empty());
-    TDevice One(A, Proxy.Url(PathOf(A.Url))), Two(A);
-    std::string Events;
-    for (int I = 0; I < 30; ++I)
-        Events += Vevent("m" + std::to_string(I) + "@t", "202605" + std::to_string(10 + I / 2), 9 + I % 2,
-                         "Item " + std::to_string(I));
-    One.Import(Events);
-    TRun Broken = One.Cal("sync --json");
-    EXPECT_EQ(Broken.Status, 1);
-    EXPECT_NE(Broken.Err.find("cannot reach the server"), std::string::npos) << Broken.Err;
-    EXPECT_EQ(One.Rows().size(), 30u);
-
-    Proxy.Resume();
-    std::string Json = One.Sync();
-    EXPECT_NE(Json.find("\"conflicts\": [], \"skipped\": []"), std::string::npos) << Json;
-    ExpectCounts(Two.Sync(), "\"pushed\": 0, \"pulled\": 30, \"deleted_remote\": 0, \"deleted_local\": 0");
-    EXPECT_EQ(One.Rows(), Two.Rows());
-}
-
 TEST(Sync, RefusedPasswordsEndWithStatusOne) {
     REQUIRE_RADICALE();
     TCalDavAccount A = FreshCalendar();
     TDevice One(A);
-    WriteFile(One.Path("wrong"), "not-the-password\n");
-    chmod(One.Path("wrong").c_str(), 0600);
-    WriteFile(One.Path("open"), A.Password + "\n");
-    chmod(One.Path("open").c_str(), 0644);
-    struct {
-        const char* File;
-        const char* Says;
-    } Cases[] = {{"wrong", "refused the user name or password"}, {"open", "chmod 600"}};
-    for (const auto& C : Cases) {
-        TRun R = One.Cal("sync --password-file " + Quote(One.Path(C.File)));
-        EXPECT_EQ(R.Status, 1) << C.File;
-        EXPECT_NE(R.Err.find(C.Says), std::string::npos) << R.Err;
+    for (auto [File, Password, Mode, Says] :
+         {std::tuple{"wrong", std::string("not-the-password"), 0600, "refused the user name or password"},
+          {"open", A.Password, 0644, "chmod 600"}}) {
+        WriteFile(One.Path(File), Password + "\n");
+        chmod(One.Path(File).c_str(), Mode);
+        TRun R = One.Cal("sync --password-file " + Quote(One.Path(File)));
+        EXPECT_EQ(R.Status, 1) << File;
+        EXPECT_NE(R.Err.find(Says), std::string::npos) << R.Err;
         EXPECT_TRUE(R.Out.empty());
     }
     TRun Saved = One.Cal("account --url " + Quote(A.Url) + " --user " + Quote(A.User) + " --password-file " +
@@ -344,16 +281,17 @@ TEST(Sync, AnEntryTheServerRefusesIsSkipped) {
     EXPECT_EQ(Proxy.Count("PUT"), 3);
 }
 
-// After many entries went up, a sync with nothing changed sends no PUT. Radicale takes tens of
-// milliseconds per PUT, so CI sends 300; AGENDIX_SYNC_ENTRIES=1000 runs the full trial.
-TEST(Sync, NothingChangedMeansNoWrites) {
+// Many entries go up through a server that goes away mid-run: status 1, nothing lost, the next
+// run completes, and a run with nothing changed sends no PUT. Radicale takes tens of milliseconds
+// per PUT, so CI sends 300; AGENDIX_SYNC_ENTRIES=1000 runs the full trial.
+TEST(Sync, ServerLostMidRunThenCompletesAndNothingChangedMeansNoWrites) {
     REQUIRE_RADICALE();
     const char* Env = std::getenv("AGENDIX_SYNC_ENTRIES");
     const int Count = Env ? std::atoi(Env) : 300;
-    const std::string Pushed = std::to_string(Count);
     TCalDavAccount A = FreshCalendar();
-    TProxy Proxy(std::getenv("AGENDIX_CALDAV_URL"));
-    TDevice One(A, Proxy.Url(PathOf(A.Url)));
+    TProxy Proxy(std::getenv("AGENDIX_CALDAV_URL"), "--die-after 12");
+    ASSERT_FALSE(Proxy.Port.empty());
+    TDevice One(A, Proxy.Url(PathOf(A.Url))), Two(A);
     std::string Events;
     for (int I = 0; I < Count; ++I) {
         char Day[16];
@@ -361,10 +299,19 @@ TEST(Sync, NothingChangedMeansNoWrites) {
         Events += Vevent("n" + std::to_string(I) + "@t", Day, 6 + I % 16, "Entry " + std::to_string(I));
     }
     One.Import(Events);
-    ExpectCounts(One.Sync(),
-                 "\"pushed\": " + Pushed + ", \"pulled\": 0, \"deleted_remote\": 0, \"deleted_local\": 0");
-    EXPECT_EQ(Proxy.Count("PUT"), Count);
+    TRun Broken = One.Cal("sync --json");
+    EXPECT_EQ(Broken.Status, 1);
+    EXPECT_NE(Broken.Err.find("cannot reach the server"), std::string::npos) << Broken.Err;
+    EXPECT_EQ(One.Rows().size(), static_cast<size_t>(Count));
+
+    Proxy.Resume();
+    std::string Json = One.Sync();
+    EXPECT_NE(Json.find("\"conflicts\": [], \"skipped\": []"), std::string::npos) << Json;
+    EXPECT_EQ(Proxy.Count("PUT"), Count) << "every entry went up once";
     ExpectCounts(One.Sync(), "\"pushed\": 0, \"pulled\": 0, \"deleted_remote\": 0, \"deleted_local\": 0");
     EXPECT_EQ(Proxy.Count("PUT"), Count);
     EXPECT_EQ(Proxy.Count("DELETE"), 0);
+    ExpectCounts(Two.Sync(), "\"pushed\": 0, \"pulled\": " + std::to_string(Count) +
+                                 ", \"deleted_remote\": 0, \"deleted_local\": 0");
+    EXPECT_EQ(One.Rows(), Two.Rows());
 }

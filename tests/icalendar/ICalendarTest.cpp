@@ -6,46 +6,20 @@
 #include "icalendar/EntryStore.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/rtl/Files.h"
-#include "store/DBTables.h"
-#include "tests/support/Support.h"
+#include "tests/store/ScheduleFixture.h"
 
 using namespace ICalendar;
 
 namespace {
 
-const char* const Columns =
-    "\"Year\", \"Month\", \"Day\", \"Time\", \"StartTime\", \"EndTime\", \"TiTle\", \"MemoFile\"";
-
-// A calendar around the given lines, with CR LF line ends.
-std::string Cal(const std::string& Body) {
-    std::string Text = "BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//test//EN\n" + Body + "END:VCALENDAR\n";
-    std::string Out;
-    for (char C : Text) Out += C == '\n' ? std::string("\r\n") : std::string(1, C);
-    return Out;
-}
-
-std::string Event(const std::string& Uid, const std::string& Lines) {
-    return "BEGIN:VEVENT\nUID:" + Uid + "\nDTSTAMP:20240101T000000Z\n" + Lines + "END:VEVENT\n";
-}
-
 class ICalendarTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* Old = std::getenv("TZ");
-        FOldTz = Old ? Old : "";
-        FHadTz = Old != nullptr;
+        // Every test of this program reads and writes Seoul time.
         setenv("TZ", "Asia/Seoul", 1);
         tzset();
         Home = std::make_unique<PrivateDataHome>();
         Drives::EnsureDriveC();
-    }
-    void TearDown() override {
-        Home.reset();
-        if (FHadTz)
-            setenv("TZ", FOldTz.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
     }
 
     TImportReport Import(const std::string& Text, bool DryRun = false, TDayRange Range = {}) {
@@ -60,43 +34,21 @@ class ICalendarTest : public ::testing::Test {
     std::string MemoPath(const std::string& Name) const {
         return Home->Path() + "/agendix/drive_c/Temp/" + Name;
     }
-    std::string MemoBytes(const std::string& Name) const { return ReadFile(MemoPath(Name)); }
-
+    RawDb Db() const { return RawDb(DatabaseFileName("BCDEMOS")); }
     // Every row, its eight fields joined by '|', in date and slot order.
-    std::vector<std::string> Rows() {
-        TQuery Q(nullptr);
-        Q.SetDatabaseName("BCDEMOS");
-        Q.SQL()->Add(std::string("SELECT ") + Columns +
-                     " FROM \"Agendix.DB\" ORDER BY CAST(\"Year\" AS INTEGER), CAST(\"Month\" AS INTEGER),"
-                     " CAST(\"Day\" AS INTEGER), \"Time\"");
-        Q.Open();
-        std::vector<std::string> Out;
-        for (; !Q.Eof(); Q.Next()) {
-            std::string R;
-            for (int I = 0; I < 8; ++I) R += (I ? "|" : "") + Q.Fields()->Fields(I)->AsString();
-            Out.push_back(R);
-        }
-        return Out;
+    std::vector<std::string> Rows() const {
+        return Db().Rows(
+            "SELECT * FROM \"Agendix.DB\" ORDER BY CAST(\"Year\" AS INTEGER), "
+            "CAST(\"Month\" AS INTEGER), CAST(\"Day\" AS INTEGER), \"Time\"");
     }
-
     // A row and its memo stored as the entry dialog stores them.
-    void StoreEntry(const std::vector<std::string>& F, const std::string& Memo) {
+    void StoreEntry(const ScheduleRow& Row, const std::string& Memo) {
         TEntryStore Tables;  // creates the schedule table, as the program does
-        TQuery Q(nullptr);
-        Q.SetDatabaseName("BCDEMOS");
-        Q.SQL()->Add(std::string("INSERT INTO \"Agendix.DB\" (") + Columns +
-                     ") VALUES (:A, :B, :C, :D, :E, :F, :G, :H)");
-        const char* Names[] = {"A", "B", "C", "D", "E", "F", "G", "H"};
-        for (int I = 0; I < 8; ++I) Q.ParamByName(Names[I])->SetAsString(F[I]);
-        Q.ExecSQL();
-        WriteFile(MemoPath(F[7]), Memo);
+        Db().Insert(Row);
+        WriteFile(MemoPath(Row.Memo), Memo);
     }
 
     std::unique_ptr<PrivateDataHome> Home;
-
-  private:
-    std::string FOldTz;
-    bool FHadTz = false;
 };
 
 // Entries of every kind leave and come back into an empty data folder unchanged, memo bytes too.
@@ -118,7 +70,7 @@ TEST_F(ICalendarTest, RoundTripIntoAnEmptyFolderKeepsRowsAndMemoBytes) {
     for (auto& [F, Memo] : Entries) {
         std::string Y = F[0], D = F[1].size() == 2 && F[2].size() == 1 ? "0" + F[2] : F[2];
         F[7] = Y + F[1] + D + F[3] + ".txt";
-        StoreEntry(F, Memo);
+        StoreEntry({F[0], F[1], F[2], F[3], F[4], F[5], F[6], F[7]}, Memo);
     }
     std::vector<std::string> Before = Rows();
     std::string Text = Export();
@@ -166,58 +118,58 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
     Year2024.To = {2024, 12, 31};
     std::vector<TCase> Cases = {
         {"IANA zone",
-         Event("ny", "DTSTART;TZID=America/New_York:20240510T200000\nDURATION:PT90M\nSUMMARY:NY\n"),
+         VEvent("ny", "DTSTART;TZID=America/New_York:20240510T200000\nDURATION:PT90M\nSUMMARY:NY\n"),
          {"2024|5|11|09|6|9|NY|202451109.txt"}},
         {"Windows zone name without VTIMEZONE",
-         Event("w",
-               "DTSTART;TZID=W. Europe Standard Time:20240115T020000\n"
-               "DTEND;TZID=W. Europe Standard Time:20240115T030000\nSUMMARY:Berlin\n"),
+         VEvent("w",
+                "DTSTART;TZID=W. Europe Standard Time:20240115T020000\n"
+                "DTEND;TZID=W. Europe Standard Time:20240115T030000\nSUMMARY:Berlin\n"),
          {"2024|1|15|10|8|10|Berlin|202411510.txt"}},
         {"Outlook VTIMEZONE under a Windows name",
-         PacificZone + Event("p",
-                             "DTSTART;TZID=Pacific Standard Time:20240710T170000\n"
-                             "DTEND;TZID=Pacific Standard Time:20240710T180000\nSUMMARY:LA\n"),
+         PacificZone + VEvent("p",
+                              "DTSTART;TZID=Pacific Standard Time:20240710T170000\n"
+                              "DTEND;TZID=Pacific Standard Time:20240710T180000\nSUMMARY:LA\n"),
          {"2024|7|11|09|6|8|LA|202471109.txt"}},
         {"UTC and floating times",
-         Event("u", "DTSTART:20240510T000000Z\nDTEND:20240510T010000Z\nSUMMARY:utc\n") +
-             Event("f", "DTSTART:20240510T143000\nDTEND:20240510T150000\nSUMMARY:floating\n"),
+         VEvent("u", "DTSTART:20240510T000000Z\nDTEND:20240510T010000Z\nSUMMARY:utc\n") +
+             VEvent("f", "DTSTART:20240510T143000\nDTEND:20240510T150000\nSUMMARY:floating\n"),
          {"2024|5|10|09|6|8|utc|202451009.txt", "2024|5|10|14|17|18|floating|202451014.txt"}},
         {"recurrence with EXDATE and an override",
-         Event("r",
-               "DTSTART;TZID=Asia/Seoul:20240506T100000\nDTEND;TZID=Asia/Seoul:20240506T110000\n"
-               "RRULE:FREQ=DAILY;COUNT=5\nEXDATE;TZID=Asia/Seoul:20240508T100000\nSUMMARY:daily\n") +
-             Event("r",
-                   "RECURRENCE-ID;TZID=Asia/Seoul:20240509T100000\nDTSTART;TZID=Asia/Seoul:20240509T150000\n"
-                   "DTEND;TZID=Asia/Seoul:20240509T160000\nSUMMARY:moved\n"),
+         VEvent("r",
+                "DTSTART;TZID=Asia/Seoul:20240506T100000\nDTEND;TZID=Asia/Seoul:20240506T110000\n"
+                "RRULE:FREQ=DAILY;COUNT=5\nEXDATE;TZID=Asia/Seoul:20240508T100000\nSUMMARY:daily\n") +
+             VEvent("r",
+                    "RECURRENCE-ID;TZID=Asia/Seoul:20240509T100000\nDTSTART;TZID=Asia/Seoul:20240509T150000\n"
+                    "DTEND;TZID=Asia/Seoul:20240509T160000\nSUMMARY:moved\n"),
          {"2024|5|6|10|8|10|daily|20245610.txt", "2024|5|7|10|8|10|daily|20245710.txt",
           "2024|5|9|15|18|20|moved|20245915.txt", "2024|5|10|10|8|10|daily|202451010.txt"}},
         {"all-day, early, late, overnight and impossible events are skipped",
-         Event("a", "DTSTART;VALUE=DATE:20240511\nSUMMARY:all day\n") +
-             Event("e", "DTSTART:20240511T053000\nDTEND:20240511T063000\nSUMMARY:early\n") +
-             Event("l", "DTSTART:20240511T220000\nDTEND:20240511T223000\nSUMMARY:late\n") +
-             Event("o", "DTSTART:20240511T210000\nDTEND:20240512T010000\nSUMMARY:overnight\n") +
+         VEvent("a", "DTSTART;VALUE=DATE:20240511\nSUMMARY:all day\n") +
+             VEvent("e", "DTSTART:20240511T053000\nDTEND:20240511T063000\nSUMMARY:early\n") +
+             VEvent("l", "DTSTART:20240511T220000\nDTEND:20240511T223000\nSUMMARY:late\n") +
+             VEvent("o", "DTSTART:20240511T210000\nDTEND:20240512T010000\nSUMMARY:overnight\n") +
              "BEGIN:VTODO\nUID:t\nSUMMARY:todo\nEND:VTODO\n" +
-             Event("d", "DTSTART:20240532T100000\nDTEND:20240532T110000\nSUMMARY:day 32\n") +
-             Event("h", "DTSTART:20240510T250000\nDTEND:20240510T260000\nSUMMARY:hour 25\n"),
+             VEvent("d", "DTSTART:20240532T100000\nDTEND:20240532T110000\nSUMMARY:day 32\n") +
+             VEvent("h", "DTSTART:20240510T250000\nDTEND:20240510T260000\nSUMMARY:hour 25\n"),
          {},
          0,
          7},
         {"times snap to the half hour; an end past 21:30 becomes 21:30",
-         Event("s", "DTSTART:20240512T091500\nDTEND:20240512T094500\nSUMMARY:snap\n") +
-             Event("z", "DTSTART:20240512T210000\nDTEND:20240513T000000\nSUMMARY:till midnight\n"),
+         VEvent("s", "DTSTART:20240512T091500\nDTEND:20240512T094500\nSUMMARY:snap\n") +
+             VEvent("z", "DTSTART:20240512T210000\nDTEND:20240513T000000\nSUMMARY:till midnight\n"),
          {"2024|5|12|09|6|8|snap|202451209.txt", "2024|5|12|21|30|31|till midnight|202451221.txt"},
          2},
         {"a long Korean title folded mid-character is cut; the full title opens the memo",
-         Event("k", "DTSTART:20240513T100000\nDTEND:20240513T110000\n" + Folded + "\n"),
+         VEvent("k", "DTSTART:20240513T100000\nDTEND:20240513T110000\n" + Folded + "\n"),
          {"2024|5|13|10|8|10|" + Cut + "|202451310.txt"},
          1},
         {"escaped commas, semicolons, backslashes and line breaks",
-         Event("x",
-               "DTSTART:20240514T100000\nDTEND:20240514T110000\nSUMMARY:a\\,b\\;c\\\\d\n"
-               "DESCRIPTION:one\\ntwo\\Nthree\nX-UNKNOWN-THING;FOO=bar:baz\n"),
+         VEvent("x",
+                "DTSTART:20240514T100000\nDTEND:20240514T110000\nSUMMARY:a\\,b\\;c\\\\d\n"
+                "DESCRIPTION:one\\ntwo\\Nthree\nX-UNKNOWN-THING;FOO=bar:baz\n"),
          {"2024|5|14|10|8|10|a,b;c\\d|202451410.txt"}},
         {"characters CP949 cannot hold become ?",
-         Event("c", "DTSTART:20240515T100000\nDTEND:20240515T110000\nSUMMARY:smile \xF0\x9F\x98\x80\n"),
+         VEvent("c", "DTSTART:20240515T100000\nDTEND:20240515T110000\nSUMMARY:smile \xF0\x9F\x98\x80\n"),
          {"2024|5|15|10|8|10|smile ?|202451510.txt"},
          1},
     };
@@ -225,7 +177,7 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
         SCOPED_TRACE(C.Name);
         PrivateDataHome Fresh;
         Drives::EnsureDriveC();
-        TImportReport R = Import(Cal(C.Body), false, Year2024);
+        TImportReport R = Import(ICalendarText(C.Body), false, Year2024);
         EXPECT_EQ(Rows(), C.Rows) << ImportJson(R);
         EXPECT_EQ(static_cast<int>(R.Adjusted.size()), C.Adjusted) << ImportJson(R);
         EXPECT_EQ(static_cast<int>(R.Skipped.size()), C.Skipped) << ImportJson(R);
@@ -233,7 +185,7 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
     {
         PrivateDataHome Fresh;
         Drives::EnsureDriveC();
-        Import(Cal(Cases[7].Body) + Cal(Cases[8].Body));
+        Import(ICalendarText(Cases[7].Body) + ICalendarText(Cases[8].Body));
         EXPECT_EQ(Cp949ToUtf8(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/202451310.txt")), Hangul40);
         EXPECT_EQ(Cp949ToUtf8(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/202451410.txt")),
                   "one\r\ntwo\r\nthree");
@@ -243,8 +195,9 @@ TEST_F(ICalendarTest, HandWrittenFilesBecomeTheExpectedEntries) {
 // Import twice changes nothing; a changed file updates what it made; a local entry is never
 // overwritten; a dry run writes nothing.
 TEST_F(ICalendarTest, ImportRecognisesItsEntriesAndLeavesLocalOnesAlone) {
-    std::string V1 = Cal(Event("e1", "DTSTART:20240601T100000\nDTEND:20240601T110000\nSUMMARY:first\n") +
-                         Event("e2", "DTSTART:20240601T120000\nDTEND:20240601T130000\nSUMMARY:second\n"));
+    std::string V1 =
+        ICalendarText(VEvent("e1", "DTSTART:20240601T100000\nDTEND:20240601T110000\nSUMMARY:first\n") +
+                      VEvent("e2", "DTSTART:20240601T120000\nDTEND:20240601T130000\nSUMMARY:second\n"));
     TImportReport Dry = Import(V1, true);
     EXPECT_EQ(Dry.Imported, 2);
     EXPECT_TRUE(Rows().empty());
@@ -255,9 +208,9 @@ TEST_F(ICalendarTest, ImportRecognisesItsEntriesAndLeavesLocalOnesAlone) {
     EXPECT_EQ(Again.Unchanged, 2);
 
     StoreEntry({"2024", "6", "1", "15", "18", "20", "mine", "20246115.txt"}, "keep");
-    std::string V2 =
-        Cal(Event("e1", "DTSTART:20240601T150000\nDTEND:20240601T160000\nSUMMARY:first moved\n") +
-            Event("e2", "DTSTART:20240601T120000\nDTEND:20240601T140000\nSUMMARY:second longer\n"));
+    std::string V2 = ICalendarText(
+        VEvent("e1", "DTSTART:20240601T150000\nDTEND:20240601T160000\nSUMMARY:first moved\n") +
+        VEvent("e2", "DTSTART:20240601T120000\nDTEND:20240601T140000\nSUMMARY:second longer\n"));
     TImportReport R = Import(V2);
     EXPECT_EQ(R.Updated, 1);
     ASSERT_EQ(R.Skipped.size(), 1u);
@@ -265,17 +218,14 @@ TEST_F(ICalendarTest, ImportRecognisesItsEntriesAndLeavesLocalOnesAlone) {
     EXPECT_EQ(Rows(), (std::vector<std::string>{"2024|6|1|10|8|10|first|20246110.txt",
                                                 "2024|6|1|12|12|16|second longer|20246112.txt",
                                                 "2024|6|1|15|18|20|mine|20246115.txt"}));
-    EXPECT_EQ(MemoBytes("20246115.txt"), "keep");
+    EXPECT_EQ(ReadFile(MemoPath("20246115.txt")), "keep");
 
     // The entry made from e2 keeps its UID through the update, and an edit by the program keeps it too.
     TEntryStore Store;
     auto E2 = Store.FindByUid("e2");
     ASSERT_TRUE(E2);
     EXPECT_EQ(E2->Entry.TiTle, "second longer");
-    TQuery Q(nullptr);
-    Q.SetDatabaseName("BCDEMOS");
-    Q.SQL()->Add("UPDATE \"Agendix.DB\" SET \"TiTle\" = 'edited' WHERE rowid = " + IntToStr(E2->Id.Row));
-    Q.ExecSQL();
+    Db().Exec("UPDATE \"Agendix.DB\" SET \"TiTle\" = 'edited' WHERE rowid = " + IntToStr(E2->Id.Row));
     auto Edited = Store.FindByUid("e2");
     ASSERT_TRUE(Edited);
     EXPECT_EQ(Edited->Entry.TiTle, "edited");
@@ -321,7 +271,7 @@ TEST_F(ICalendarTest, EveryRowHasAUidAndExportHonoursItsRange) {
 
 // What is not iCalendar fails clearly and writes nothing; what is damaged yields what can be read.
 TEST_F(ICalendarTest, BadInputNeverCrashesAndNeverHalfWrites) {
-    std::string Good = Event("g", "DTSTART:20240801T100000\nDTEND:20240801T110000\nSUMMARY:good\n");
+    std::string Good = VEvent("g", "DTSTART:20240801T100000\nDTEND:20240801T110000\nSUMMARY:good\n");
     std::string Lf = "BEGIN:VCALENDAR\nVERSION:2.0\n" + Good + "END:VCALENDAR\n";
     std::string Cr = Lf;
     for (char& C : Cr)
@@ -337,15 +287,16 @@ TEST_F(ICalendarTest, BadInputNeverCrashesAndNeverHalfWrites) {
         {"not iCalendar", "hello, world\n", true, 0},
         {"empty", "", true, 0},
         {"binary junk", Junk, true, 0},
-        {"truncated", Cal(Good).substr(0, Cal(Good).size() / 2), true, 0},
+        {"truncated", ICalendarText(Good).substr(0, ICalendarText(Good).size() / 2), true, 0},
         {"LF line ends", Lf, false, 1},
         {"CR line ends", Cr, false, 1},
         {"no VERSION", "BEGIN:VCALENDAR\r\n" + Good + "END:VCALENDAR\r\n", false, 1},
         {"broken folding",
-         Cal("BEGIN:VEVENT\nUID:b\nDTSTART:20240802T100000\nSUMMARY:broken\nfold\nEND:VEVENT\n"), false, 1},
-        {"unknown component", Cal("BEGIN:EVVENT\nUID:q\nEND:EVVENT\n" + Good), false, 1},
-        {"garbage values", Cal(Event("v", "DTSTART:2024-08-03 10:00\nDTEND:xx\nRRULE:FREQ=NONSENSE\n")),
-         false, 0},
+         ICalendarText("BEGIN:VEVENT\nUID:b\nDTSTART:20240802T100000\nSUMMARY:broken\nfold\nEND:VEVENT\n"),
+         false, 1},
+        {"unknown component", ICalendarText("BEGIN:EVVENT\nUID:q\nEND:EVVENT\n" + Good), false, 1},
+        {"garbage values",
+         ICalendarText(VEvent("v", "DTSTART:2024-08-03 10:00\nDTEND:xx\nRRULE:FREQ=NONSENSE\n")), false, 0},
     };
     for (auto& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -367,8 +318,8 @@ TEST_F(ICalendarTest, BadInputNeverCrashesAndNeverHalfWrites) {
         PrivateDataHome Fresh;
         Drives::EnsureDriveC();
         std::string Long(1 << 20, 'a');
-        Import(
-            Cal(Event("long", "DTSTART:20240802T100000\nDTEND:20240802T110000\nDESCRIPTION:" + Long + "\n")));
+        Import(ICalendarText(
+            VEvent("long", "DTSTART:20240802T100000\nDTEND:20240802T110000\nDESCRIPTION:" + Long + "\n")));
         EXPECT_EQ(ReadFile(Fresh.Path() + "/agendix/drive_c/Temp/20248210.txt"), Long);
     }
 

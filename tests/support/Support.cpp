@@ -77,3 +77,14 @@ int ColorDistance(TColor A, TColor B) {
     return std::abs(GetRValue(A) - GetRValue(B)) + std::abs(GetGValue(A) - GetGValue(B)) +
            std::abs(GetBValue(A) - GetBValue(B));
 }
+
+std::string ICalendarText(const std::string& Body) {
+    std::string Out;
+    for (char C : "BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//test//EN\n" + Body + "END:VCALENDAR\n")
+        Out += C == '\n' ? std::string("\r\n") : std::string(1, C);
+    return Out;
+}
+
+std::string VEvent(const std::string& Uid, const std::string& Lines) {
+    return "BEGIN:VEVENT\nUID:" + Uid + "\nDTSTAMP:20240101T000000Z\n" + Lines + "END:VEVENT\n";
+}

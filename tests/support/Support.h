@@ -41,3 +41,8 @@ TRect InkBox(const TBitmap& B, const TRect& R, TColor Background);
 TRect InkBox(const TBitmap& B, TColor Background);
 // How far apart two colours lie: the sum of the differences of their channels.
 int ColorDistance(TColor A, TColor B);
+
+// iCalendar text, written with '\n' and given CR LF line ends: a calendar around Body, and one
+// event with its UID, a DTSTAMP and the given property lines.
+std::string ICalendarText(const std::string& Body);
+std::string VEvent(const std::string& Uid, const std::string& Lines);
