@@ -136,6 +136,14 @@ std::string UseSchedule(int Rows) {
     return Folder;
 }
 
+std::string NewScratchFolder() {
+    fs::path Root = fs::path(AGENDIX_BENCH_DATA) / "scratch";
+    fs::create_directories(Root);
+    std::string Template = (Root / "XXXXXX").string();
+    if (!mkdtemp(Template.data())) throw std::runtime_error("cannot make a folder in " + Root.string());
+    return Template;
+}
+
 void PrintRow(const std::string& Work, int Rows, double AgendixNs, double BaselineNs) {
     std::printf("ROW\t%s\t%d\t%.0f\t%.0f\n", Work.c_str(), Rows, AgendixNs, BaselineNs);
     std::fflush(stdout);

@@ -27,6 +27,11 @@ extern const char* const DaySql;
 // The raw SQLite file of the schedule, for baselines.
 std::string ScheduleFile();
 
+// A new empty folder beside the kept schedules. Not under /tmp: every compiler on the machine
+// makes and removes its temporaries there, and a file system may then make new files slowly
+// (ext4 without a journal passes over recently freed inodes of the same group at each one).
+std::string NewScratchFolder();
+
 // Registers "<work>/agendix" and "<work>/baseline": microseconds, five repetitions, medians.
 void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&));
 

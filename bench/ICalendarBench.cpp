@@ -34,8 +34,7 @@ std::vector<std::string>& Made() {
 }
 
 std::string NewFolder() {
-    char Tmpl[] = "/tmp/agendix-bench-XXXXXX";
-    std::string Folder = mkdtemp(Tmpl);
+    std::string Folder = Bench::NewScratchFolder();
     Made().push_back(Folder);
     setenv("XDG_DATA_HOME", Folder.c_str(), 1);
     Drives::EnsureDriveC();
