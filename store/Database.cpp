@@ -275,6 +275,9 @@ void TSqliteDatabase::EnsureIndex(const AnsiString& Table, const std::vector<Ans
 int64_t TSqliteDatabase::LastInsertRowId() const {
     return sqlite3_last_insert_rowid(FDb);
 }
+bool TSqliteDatabase::InTransaction() const {
+    return FDb && !sqlite3_get_autocommit(FDb);
+}
 int TSqliteDatabase::Changes() const {
     return sqlite3_changes(FDb);
 }
