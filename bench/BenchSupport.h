@@ -27,9 +27,14 @@ extern const char* const DaySql;
 // The raw SQLite file of the schedule, for baselines.
 std::string ScheduleFile();
 
-// A new empty folder beside the kept schedules. Not under /tmp: every compiler on the machine
-// makes and removes its temporaries there, and a file system may then make new files slowly
-// (ext4 without a journal passes over recently freed inodes of the same group at each one).
+// The folder under the build folder where benchmark data is kept.
+std::string DataRoot();
+
+// A new empty folder beside the kept data, left in place. A file system may make new files
+// slowly for minutes after many were removed near them (ext4 without a journal passes over the
+// recently freed inodes of the group at each new one): so not under /tmp, where every compiler
+// makes and removes its temporaries, and earlier runs' folders go on the first call only once
+// they are ten minutes old.
 std::string NewScratchFolder();
 
 // Registers "<work>/agendix" and "<work>/baseline": microseconds, five repetitions, medians.
