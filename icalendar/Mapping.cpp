@@ -769,7 +769,8 @@ class TParser {
 namespace {
 // The parser reads a long physical line in time that grows with its square, so lines that no
 // conforming writer makes are folded here as RFC 5545 folds them; unfolding gives the same text.
-std::string FoldLongLines(std::string Text) {
+// False, and Out untouched, when there is no such line.
+bool FoldLongLines(const std::string& Text, std::string& Out) {
     constexpr size_t Long = 4096, Width = 74;
     size_t Start = 0;
     bool Any = false;
@@ -778,8 +779,7 @@ std::string FoldLongLines(std::string Text) {
         if (End == std::string::npos) End = Text.size();
         Any = End - Start > Long;
     }
-    if (!Any) return Text;
-    std::string Out;
+    if (!Any) return false;
     Out.reserve(Text.size() + Text.size() / Width * 3);
     size_t Column = 0;
     for (char C : Text) {
@@ -791,7 +791,7 @@ std::string FoldLongLines(std::string Text) {
         }
         Out += C;
     }
-    return Out;
+    return true;
 }
 }  // namespace
 
@@ -815,13 +815,17 @@ TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, 
         std::string::npos)
         throw EICalendarError(Say("iCalendar 파일이 아닙니다: BEGIN:VCALENDAR 가 없습니다.",
                                   "not an iCalendar file: no BEGIN:VCALENDAR"));
-    std::string Text = Input;
-    // A file with bare CR line ends is still read line by line.
-    if (Text.find('\n') == std::string::npos)
-        for (char& C : Text)
+    // A file with bare CR line ends is still read line by line. The text is copied only to change it.
+    const std::string* Text = &Input;
+    std::string Lines, Folded;
+    if (Input.find('\n') == std::string::npos) {
+        Lines = Input;
+        for (char& C : Lines)
             if (C == '\r') C = '\n';
-    Text = FoldLongLines(std::move(Text));
-    TComponentPtr Root(icalparser_parse_string(Text.c_str()));
+        Text = &Lines;
+    }
+    if (FoldLongLines(*Text, Folded)) Text = &Folded;
+    TComponentPtr Root(icalparser_parse_string(Text->c_str()));
     if (!Root)
         throw EICalendarError(
             Say("iCalendar 파일을 읽을 수 없습니다: 달력(VCALENDAR)이 끝나지 않았거나 깨져 있습니다.",
