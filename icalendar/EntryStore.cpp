@@ -9,6 +9,8 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "icalendar/Text.h"
 #include "platform/rtl/AtomicFile.h"
@@ -292,6 +294,13 @@ size_t MemoBatchSize() {
     return std::clamp<size_t>(Open / 4, 64, 4096);
 }
 constexpr size_t SmallImport = 64;
+// An event's UID and occurrence.
+using TUidKey = std::pair<AnsiString, AnsiString>;
+struct TUidHash {
+    size_t operator()(const TUidKey& K) const {
+        return std::hash<AnsiString>()(K.first) * 31 + std::hash<AnsiString>()(K.second);
+    }
+};
 const char* const NewNames[] = {"N0", "N1", "N2", "N3", "N4", "N5", "N6", "N7"};
 const char* const OldNames[] = {"O0", "O1", "O2", "O3", "O4", "O5", "O6", "O7"};
 }  // namespace
@@ -321,8 +330,8 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                              {{"U", In.Uid}, {"O", In.Occurrence}}));
         }
     }
-    std::map<AnsiString, size_t> BySlot;
-    std::map<std::pair<AnsiString, AnsiString>, size_t> ByUid;
+    std::unordered_map<AnsiString, size_t> BySlot(Rows.size() + Parsed.Events.size());
+    std::unordered_map<TUidKey, size_t, TUidHash> ByUid(Rows.size() + Parsed.Events.size());
     for (size_t I = 0; I < Rows.size(); ++I) {
         BySlot.emplace(SlotKey(Rows[I].Entry), I);
         ByUid.emplace(std::make_pair(Rows[I].Id.Uid, Rows[I].Id.Occurrence), I);
@@ -335,7 +344,7 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
         std::string Bytes;
     };
     std::vector<TPlan> Plans;
-    std::set<std::pair<AnsiString, AnsiString>> Seen;
+    std::unordered_set<TUidKey, TUidHash> Seen(Parsed.Events.size());
     size_t Total = Parsed.Events.size(), Done = 0;
     auto Tick = [&] {
         if (Progress && (++Done % 256 == 0)) Progress(Done, Total * 2);
