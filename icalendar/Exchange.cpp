@@ -31,9 +31,10 @@ bool KoreanLocale() {
 }
 
 TExportResult ExportEntries(TEntryStore& Store, const TDayRange& Range, const AnsiString& Zone) {
-    auto Entries = Store.ReadEntries(Range);
+    auto Entries = Store.ReadEntries(Range, false);
+    TMemoReadAhead Memos(Entries);
     TExportResult R;
-    R.Text = ExportCalendar(Entries, Zone, &R.Exported);
+    R.Text = ExportCalendar(Entries, Zone, &R.Exported, [&](size_t I) { Memos.Wait(I); });
     return R;
 }
 

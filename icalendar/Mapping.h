@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,10 @@ AnsiString UserTimeZone();
 
 // One VCALENDAR holding the zone's VTIMEZONE and one VEVENT per entry, in the given order.
 // Entries without a UID get none assigned here: the store gives every entry its UID. Exported,
-// when given, is the number of events written (rows that are no entry are left out).
+// when given, is the number of events written (rows that are no entry are left out). Ready, when
+// given, is called with each entry's index before the entry is used.
 std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone,
-                           int* Exported = nullptr);
+                           int* Exported = nullptr, const std::function<void(size_t)>& Ready = {});
 
 // An adjusted or skipped event: who it is and why, in plain words.
 struct TEventNote {
