@@ -459,7 +459,8 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                         " WHERE Entry = CAST(:R AS INTEGER)";
 
     // One transaction for the whole file; memo files are staged and put in place a batch at a
-    // time (few files open at once, one sync per batch) and all put back if the commit fails.
+    // time (a bounded number of files open at once, one sync per batch) and all put back if the
+    // commit fails.
     std::vector<std::unique_ptr<TStagedFileSet>> Sets;
     auto UndoAll = [&] {
         for (auto It = Sets.rbegin(); It != Sets.rend(); ++It) (*It)->Undo();
