@@ -217,7 +217,7 @@ TEntryStore::TEntryStore(const AnsiString& DatabaseName) : F(std::make_unique<TS
 
 TEntryStore::~TEntryStore() = default;
 
-std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range, bool Memos) {
+std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range) {
     std::vector<TStoredEntry> Rows = F->LoadRows();
     // Sorted by keys worked out once; the rows are moved only into their place.
     struct TKey {
@@ -240,50 +240,12 @@ std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range, bool 
     std::sort(Keys.begin(), Keys.end());
     std::vector<TStoredEntry> Out;
     Out.reserve(Keys.size());
-    for (const TKey& K : Keys) Out.push_back(std::move(Rows[K.At]));
-    if (Memos) {
-        TMemoFolder Folder;
-        for (auto& S : Out) S.Entry.Memo = DecodeMemo(Folder.Read(S.Entry.MemoFile));
+    TMemoFolder Folder;
+    for (const TKey& K : Keys) {
+        TStoredEntry& S = Out.emplace_back(std::move(Rows[K.At]));
+        S.Entry.Memo = DecodeMemo(Folder.Read(S.Entry.MemoFile));
     }
     return Out;
-}
-
-TMemoReadAhead::TMemoReadAhead(std::vector<TStoredEntry>& Entries)
-    : FEntries(Entries), FThread([this] { Read(); }) {}
-
-TMemoReadAhead::~TMemoReadAhead() {
-    {
-        std::lock_guard<std::mutex> L(FLock);
-        FStop = true;
-    }
-    FThread.join();
-}
-
-void TMemoReadAhead::Read() {
-    constexpr size_t Step = 64;  // entries made known at a time
-    try {
-        TMemoFolder Folder;
-        for (size_t I = 0; I < FEntries.size(); ++I) {
-            TEntry& E = FEntries[I].Entry;
-            E.Memo = DecodeMemo(Folder.Read(E.MemoFile));
-            if ((I + 1) % Step != 0 && I + 1 != FEntries.size()) continue;
-            std::lock_guard<std::mutex> L(FLock);
-            FDone = I + 1;
-            FChanged.notify_all();
-            if (FStop) return;
-        }
-    } catch (...) {
-        std::lock_guard<std::mutex> L(FLock);
-        FError = std::current_exception();
-        FDone = FEntries.size();
-        FChanged.notify_all();
-    }
-}
-
-void TMemoReadAhead::Wait(size_t I) {
-    std::unique_lock<std::mutex> L(FLock);
-    FChanged.wait(L, [&] { return FDone > I || FError; });
-    if (FError) std::rethrow_exception(FError);
 }
 
 std::optional<TStoredEntry> TEntryStore::FindByUid(const AnsiString& Uid, const AnsiString& Occurrence) {

@@ -1,11 +1,7 @@
 #pragma once
-#include <condition_variable>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "icalendar/Mapping.h"
@@ -44,9 +40,8 @@ class TEntryStore {
     TEntryStore(const TEntryStore&) = delete;
     TEntryStore& operator=(const TEntryStore&) = delete;
 
-    // The entries whose date lies in Range, ordered by date and slot hour, memo texts read unless
-    // Memos is false (TMemoReadAhead reads them then).
-    std::vector<TStoredEntry> ReadEntries(const TDayRange& Range = {}, bool Memos = true);
+    // The entries whose date lies in Range, ordered by date and slot hour, memo texts read.
+    std::vector<TStoredEntry> ReadEntries(const TDayRange& Range = {});
     // The entry made from an event (UID and occurrence), if there is one.
     std::optional<TStoredEntry> FindByUid(const AnsiString& Uid, const AnsiString& Occurrence = "");
 
@@ -67,28 +62,6 @@ class TEntryStore {
   private:
     struct TState;
     std::unique_ptr<TState> F;
-};
-
-// Reads the memo texts of entries read without them on a second thread, in order, so that the
-// files are read while the entries before them are used. Wait(I) returns once entry I has its
-// memo, rethrowing what the reading threw; until then the caller leaves entry I alone.
-class TMemoReadAhead {
-  public:
-    explicit TMemoReadAhead(std::vector<TStoredEntry>& Entries);
-    ~TMemoReadAhead();  // stops the reading
-    TMemoReadAhead(const TMemoReadAhead&) = delete;
-    TMemoReadAhead& operator=(const TMemoReadAhead&) = delete;
-    void Wait(size_t I);
-
-  private:
-    void Read();
-    std::vector<TStoredEntry>& FEntries;
-    std::mutex FLock;
-    std::condition_variable FChanged;
-    size_t FDone = 0;
-    bool FStop = false;
-    std::exception_ptr FError;
-    std::thread FThread;
 };
 
 // Export and import of a whole file, as the command-line tool and the window do them.

@@ -31,10 +31,9 @@ bool KoreanLocale() {
 }
 
 TExportResult ExportEntries(TEntryStore& Store, const TDayRange& Range, const AnsiString& Zone) {
-    auto Entries = Store.ReadEntries(Range, false);
-    TMemoReadAhead Memos(Entries);
+    auto Entries = Store.ReadEntries(Range);
     TExportResult R;
-    R.Text = ExportCalendar(Entries, Zone, &R.Exported, [&](size_t I) { Memos.Wait(I); });
+    R.Text = ExportCalendar(Entries, Zone, &R.Exported);
     return R;
 }
 

@@ -228,8 +228,7 @@ icalcomponent* EntryEvent(const TStoredEntry& S, const AnsiString& Zone, TStamps
 }
 }  // namespace
 
-std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone, int* Exported,
-                           const std::function<void(size_t)>& Ready) {
+std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone, int* Exported) {
     QuietLibical();
     TComponentPtr Cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(Cal.get(), icalproperty_new_version("2.0"));
@@ -255,9 +254,7 @@ std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiS
     Out.resize(Out.size() - Tail.size());
     TStamps Created, Modified;
     int Count = 0;
-    for (size_t I = 0; I < Entries.size(); ++I) {
-        if (Ready) Ready(I);
-        const TStoredEntry& E = Entries[I];
+    for (auto& E : Entries) {
         int Hour = StrToIntDef(E.Entry.Time, -1);
         TCalDay D{StrToIntDef(E.Entry.Year, 0), StrToIntDef(E.Entry.Month, 0), StrToIntDef(E.Entry.Day, 0)};
         TDateTime Unused;

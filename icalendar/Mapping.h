@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,10 +12,9 @@ AnsiString UserTimeZone();
 
 // One VCALENDAR holding the zone's VTIMEZONE and one VEVENT per entry, in the given order.
 // Entries without a UID get none assigned here: the store gives every entry its UID. Exported,
-// when given, is the number of events written (rows that are no entry are left out). Ready, when
-// given, is called with each entry's index before the entry is used.
+// when given, is the number of events written (rows that are no entry are left out).
 std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone,
-                           int* Exported = nullptr, const std::function<void(size_t)>& Ready = {});
+                           int* Exported = nullptr);
 
 // An adjusted or skipped event: who it is and why, in plain words.
 struct TEventNote {
