@@ -27,6 +27,16 @@ extern const char* const DaySql;
 // The raw SQLite file of the schedule, for baselines.
 std::string ScheduleFile();
 
+// The folder under the build folder where benchmark data is kept.
+std::string DataRoot();
+
+// A new empty folder beside the kept data, left in place. A file system may make new files
+// slowly for minutes after many were removed near them (ext4 without a journal passes over the
+// recently freed inodes of the group at each new one): so not under /tmp, where every compiler
+// makes and removes its temporaries, and earlier runs' folders go on the first call only once
+// they are ten minutes old.
+std::string NewScratchFolder();
+
 // Registers "<work>/agendix" and "<work>/baseline": microseconds, five repetitions, medians.
 void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Baseline)(benchmark::State&));
 

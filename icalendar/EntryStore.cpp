@@ -1,11 +1,16 @@
 #include "icalendar/EntryStore.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "icalendar/Text.h"
 #include "platform/rtl/AtomicFile.h"
@@ -44,31 +49,49 @@ AnsiString SlotKey(const TEntry& E) {
     return E.Year + "|" + E.Month + "|" + E.Day + "|" + E.Time;
 }
 
-// The memo folder as a native path, resolved once: each memo name is then joined to it as it
-// is, so that thousands of memo files do not each read the folder to match letter case.
-std::string MemoFolder() {
-    std::string Folder = Drives::ToNative(Schedule::MemoDirectory);
-    while (Folder.size() > 1 && Folder.back() == '/') Folder.pop_back();
-    return Folder;
-}
+// The memo folder as a native path, resolved once, and held open: each memo name is then
+// looked up in it as it is, so that thousands of memo files do not each read the folder to match
+// letter case nor walk the whole path again.
+struct TMemoFolder {
+    std::string Path;
+    int Fd = -1;
+    TMemoFolder() : Path(Drives::ToNative(Schedule::MemoDirectory)) {
+        while (Path.size() > 1 && Path.back() == '/') Path.pop_back();
+        Fd = open(Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    ~TMemoFolder() {
+        if (Fd >= 0) close(Fd);
+    }
+    TMemoFolder(const TMemoFolder&) = delete;
+    TMemoFolder& operator=(const TMemoFolder&) = delete;
 
-// The memo file's bytes; empty when the name is not a plain file name or there is no file.
-std::string ReadMemoBytes(const std::string& Folder, const AnsiString& Name, bool* Exists = nullptr) {
-    if (Exists) *Exists = false;
-    if (Name.empty() || !Schedule::IsPlainMemoName(Name)) return {};
-    std::ifstream In(Folder + "/" + Name, std::ios::binary);
-    if (In) {
-        if (Exists) *Exists = true;
-        return std::string(std::istreambuf_iterator<char>(In), {});
+    // The memo file's bytes; empty when the name is not a plain file name or there is no file.
+    std::string Read(const AnsiString& Name, bool* Exists = nullptr) const {
+        if (Exists) *Exists = false;
+        if (Name.empty() || !Schedule::IsPlainMemoName(Name)) return {};
+        int File = Fd >= 0 ? openat(Fd, Name.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+        if (File >= 0) {
+            if (Exists) *Exists = true;
+            std::string Bytes;
+            char Buf[4096];
+            for (ssize_t N; (N = read(File, Buf, sizeof Buf)) != 0;) {
+                if (N < 0 && errno == EINTR) continue;
+                if (N < 0) break;
+                Bytes.append(Buf, static_cast<size_t>(N));
+                if (static_cast<size_t>(N) < sizeof Buf) break;  // a short read of a file is its end
+            }
+            close(File);
+            return Bytes;
+        }
+        try {  // a name written in other letters is still the entry's memo
+            std::string B = ReadFileBytes(AnsiString(Schedule::MemoDirectory) + Name);
+            if (Exists) *Exists = true;
+            return B;
+        } catch (const EStreamError&) {
+            return {};
+        }
     }
-    try {  // a name written in other letters is still the entry's memo
-        std::string B = ReadFileBytes(AnsiString(Schedule::MemoDirectory) + Name);
-        if (Exists) *Exists = true;
-        return B;
-    } catch (const EStreamError&) {
-        return {};
-    }
-}
+};
 
 AnsiString DecodeMemo(const std::string& Bytes) {
     try {
@@ -102,7 +125,12 @@ struct TEntryStore::TState {
         for (auto& [Name, Value] : Params) Q->ParamByName(Name)->SetAsString(Value);
         return *Q;
     }
-    void Run(const std::string& Text, const TParamList& Params = {}) { Statement(Text, Params).ExecSQL(); }
+    // The rows it changed.
+    int Run(const std::string& Text, const TParamList& Params = {}) {
+        TQuery& Q = Statement(Text, Params);
+        Q.ExecSQL();
+        return Q.RowsAffected();
+    }
     TQuery& Open(const std::string& Text, const TParamList& Params = {}) {
         TQuery& Q = Statement(Text, Params);
         Q.Open();
@@ -114,39 +142,30 @@ struct TEntryStore::TState {
         Q.Close();
         return N;
     }
-    int LastChanges() { return static_cast<int>(Number("SELECT changes()")); }
     TQuery& Handle() { return Statement("SELECT changes()", {}); }
 
-    // One row of the store as import sees it.
-    struct TRow {
-        int64_t Row = 0;
-        TEntry Entry;  // without memo text
-        TEntryId Id;
-    };
-    std::vector<TRow> LoadRows(const std::string& Where = "", const TParamList& Params = {});
+    // Rows of the store, memo texts not read.
+    std::vector<TStoredEntry> LoadRows(const std::string& Where = "", const TParamList& Params = {});
 };
 
-std::vector<TEntryStore::TState::TRow> TEntryStore::TState::LoadRows(const std::string& Where,
-                                                                     const TParamList& Params) {
+std::vector<TStoredEntry> TEntryStore::TState::LoadRows(const std::string& Where, const TParamList& Params) {
     std::string Text = "SELECT d.rowid";
     for (auto* Fd : Fields) Text += ", d." + Q(Fd);
     Text += ", u.Uid, u.Occurrence, u.Created, u.LastModified FROM " + Q(Schedule::TableName) +
             " d LEFT JOIN " + Q(UidTableName) + " u ON u.Entry = d.rowid" + Where;
     TQuery& R = Open(Text, Params);
-    std::vector<TRow> Rows;
+    std::vector<TStoredEntry> Rows;
     Rows.reserve(R.RecordCount());
     TFields* Fs = R.Fields();
     for (R.First(); !R.Eof(); R.Next()) {
-        TRow Row;
-        Row.Row = StrToIntDef(Fs->Fields(0)->AsString(), 0);
+        TStoredEntry& Row = Rows.emplace_back();
         auto Texts = RowTexts(Row.Entry);
         for (int I = 0; I < 8; ++I) *const_cast<AnsiString*>(Texts[I]) = Fs->Fields(I + 1)->AsString();
-        Row.Id.Row = Row.Row;
+        Row.Id.Row = StrToIntDef(Fs->Fields(0)->AsString(), 0);
         Row.Id.Uid = Fs->Fields(9)->AsString();
         Row.Id.Occurrence = Fs->Fields(10)->AsString();
         Row.Id.Created = Fs->Fields(11)->AsString();
         Row.Id.LastModified = Fs->Fields(12)->AsString();
-        Rows.push_back(std::move(Row));
     }
     R.Close();
     return Rows;
@@ -199,18 +218,33 @@ TEntryStore::TEntryStore(const AnsiString& DatabaseName) : F(std::make_unique<TS
 TEntryStore::~TEntryStore() = default;
 
 std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range) {
-    std::vector<TStoredEntry> Out;
-    for (auto& R : F->LoadRows())
-        if (InRange(Range, R.Entry)) Out.push_back({std::move(R.Entry), std::move(R.Id)});
-    auto Key = [](const TStoredEntry& S) {
-        const TEntry& E = S.Entry;
-        return std::make_tuple(StrToIntDef(E.Year, 0), StrToIntDef(E.Month, 0), StrToIntDef(E.Day, 0), E.Time,
-                               S.Id.Row);
+    std::vector<TStoredEntry> Rows = F->LoadRows();
+    // Sorted by keys worked out once; the rows are moved only into their place.
+    struct TKey {
+        int Year, Month, Day;
+        const AnsiString* Time;
+        int64_t Row;
+        size_t At;
+        bool operator<(const TKey& B) const {
+            return std::tie(Year, Month, Day, *Time, Row) < std::tie(B.Year, B.Month, B.Day, *B.Time, B.Row);
+        }
     };
-    std::sort(Out.begin(), Out.end(),
-              [&](const TStoredEntry& A, const TStoredEntry& B) { return Key(A) < Key(B); });
-    std::string Folder = MemoFolder();
-    for (auto& S : Out) S.Entry.Memo = DecodeMemo(ReadMemoBytes(Folder, S.Entry.MemoFile));
+    std::vector<TKey> Keys;
+    Keys.reserve(Rows.size());
+    for (size_t I = 0; I < Rows.size(); ++I) {
+        const TEntry& E = Rows[I].Entry;
+        if (InRange(Range, E))
+            Keys.push_back({StrToIntDef(E.Year, 0), StrToIntDef(E.Month, 0), StrToIntDef(E.Day, 0), &E.Time,
+                            Rows[I].Id.Row, I});
+    }
+    std::sort(Keys.begin(), Keys.end());
+    std::vector<TStoredEntry> Out;
+    Out.reserve(Keys.size());
+    TMemoFolder Folder;
+    for (const TKey& K : Keys) {
+        TStoredEntry& S = Out.emplace_back(std::move(Rows[K.At]));
+        S.Entry.Memo = DecodeMemo(Folder.Read(S.Entry.MemoFile));
+    }
     return Out;
 }
 
@@ -218,8 +252,8 @@ std::optional<TStoredEntry> TEntryStore::FindByUid(const AnsiString& Uid, const 
     auto Rows = F->LoadRows(" WHERE u.Uid = :U AND u.Occurrence = :O ORDER BY d.rowid",
                             {{"U", Uid}, {"O", Occurrence}});
     if (Rows.empty()) return std::nullopt;
-    TStoredEntry S{std::move(Rows[0].Entry), std::move(Rows[0].Id)};
-    S.Entry.Memo = DecodeMemo(ReadMemoBytes(MemoFolder(), S.Entry.MemoFile));
+    TStoredEntry S = std::move(Rows[0]);
+    S.Entry.Memo = DecodeMemo(TMemoFolder().Read(S.Entry.MemoFile));
     return S;
 }
 
@@ -249,8 +283,24 @@ void AddTexts(TParamList& P, const char* const Names[], const TEntry& E) {
     auto T = RowTexts(E);
     for (int I = 0; I < 8; ++I) P.emplace_back(Names[I], *T[I]);
 }
-constexpr size_t MemoBatch = 256;
+// Memo files staged at once. Each stays open until its batch is synced, and every batch costs a
+// sync of the file system and of the folder: a batch takes a quarter of the descriptors the
+// process may open (256 under the usual limit of 1024), at most 4096.
+size_t MemoBatchSize() {
+    rlimit Limit{};
+    size_t Open = getrlimit(RLIMIT_NOFILE, &Limit) == 0 && Limit.rlim_cur != RLIM_INFINITY
+                      ? static_cast<size_t>(Limit.rlim_cur)
+                      : 1024;
+    return std::clamp<size_t>(Open / 4, 64, 4096);
+}
 constexpr size_t SmallImport = 64;
+// An event's UID and occurrence.
+using TUidKey = std::pair<AnsiString, AnsiString>;
+struct TUidHash {
+    size_t operator()(const TUidKey& K) const {
+        return std::hash<AnsiString>()(K.first) * 31 + std::hash<AnsiString>()(K.second);
+    }
+};
 const char* const NewNames[] = {"N0", "N1", "N2", "N3", "N4", "N5", "N6", "N7"};
 const char* const OldNames[] = {"O0", "O1", "O2", "O3", "O4", "O5", "O6", "O7"};
 }  // namespace
@@ -259,16 +309,16 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                                  const std::function<void(size_t, size_t)>& Progress) {
     TImportReport Rep;
     Rep.Skipped = Parsed.Skipped;
-    std::string Folder = MemoFolder();
+    TMemoFolder Folder;
     // A few events (a sync, one event) read only the rows they can touch; a file reads them all.
-    std::vector<TState::TRow> Rows;
+    std::vector<TStoredEntry> Rows;
     if (Parsed.Events.size() > SmallImport) {
         Rows = F->LoadRows();
     } else {
         std::set<int64_t> Have;
-        auto Keep = [&](std::vector<TState::TRow> More) {
+        auto Keep = [&](std::vector<TStoredEntry> More) {
             for (auto& R : More)
-                if (Have.insert(R.Row).second) Rows.push_back(std::move(R));
+                if (Have.insert(R.Id.Row).second) Rows.push_back(std::move(R));
         };
         for (const TIncoming& In : Parsed.Events) {
             const TEntry& E = In.Entry;
@@ -280,8 +330,8 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                              {{"U", In.Uid}, {"O", In.Occurrence}}));
         }
     }
-    std::map<AnsiString, size_t> BySlot;
-    std::map<std::pair<AnsiString, AnsiString>, size_t> ByUid;
+    std::unordered_map<AnsiString, size_t> BySlot(Rows.size() + Parsed.Events.size());
+    std::unordered_map<TUidKey, size_t, TUidHash> ByUid(Rows.size() + Parsed.Events.size());
     for (size_t I = 0; I < Rows.size(); ++I) {
         BySlot.emplace(SlotKey(Rows[I].Entry), I);
         ByUid.emplace(std::make_pair(Rows[I].Id.Uid, Rows[I].Id.Occurrence), I);
@@ -294,7 +344,7 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
         std::string Bytes;
     };
     std::vector<TPlan> Plans;
-    std::set<std::pair<AnsiString, AnsiString>> Seen;
+    std::unordered_set<TUidKey, TUidHash> Seen(Parsed.Events.size());
     size_t Total = Parsed.Events.size(), Done = 0;
     auto Tick = [&] {
         if (Progress && (++Done % 256 == 0)) Progress(Done, Total * 2);
@@ -328,11 +378,11 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
         if (Known != ByUid.end()) {
             auto& Row = Rows[Known->second];
             bool Exists = false;
-            if (SameRow(Row.Entry, In.Entry) &&
-                ReadMemoBytes(Folder, Row.Entry.MemoFile, &Exists) == P.Bytes && Exists) {
+            if (SameRow(Row.Entry, In.Entry) && Folder.Read(Row.Entry.MemoFile, &Exists) == P.Bytes &&
+                Exists) {
                 ++Rep.Unchanged;
             } else {
-                P.Row = Row.Row;
+                P.Row = Row.Id.Row;
                 P.Old = Row.Entry;
                 BySlot.erase(SlotKey(Row.Entry));
                 BySlot[Slot] = Known->second;
@@ -341,7 +391,7 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                 ++Rep.Updated;
             }
         } else {
-            Rows.push_back({0, In.Entry, {0, In.Uid, In.Occurrence, {}, {}}});
+            Rows.push_back({In.Entry, {0, In.Uid, In.Occurrence, {}, {}}});
             BySlot[Slot] = Rows.size() - 1;
             ByUid[Key] = Rows.size() - 1;
             Plans.push_back(std::move(P));
@@ -371,13 +421,15 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                         " WHERE Entry = CAST(:R AS INTEGER)";
 
     // One transaction for the whole file; memo files are staged and put in place a batch at a
-    // time (few files open at once, one sync per batch) and all put back if the commit fails.
+    // time (a bounded number of files open at once, one sync per batch) and all put back if the
+    // commit fails.
     std::vector<std::unique_ptr<TStagedFileSet>> Sets;
     auto UndoAll = [&] {
         for (auto It = Sets.rbegin(); It != Sets.rend(); ++It) (*It)->Undo();
     };
     TTransaction T(F->Handle());
     try {
+        const size_t MemoBatch = MemoBatchSize();
         for (size_t First = 0; First < Plans.size(); First += MemoBatch) {
             auto Set = std::make_unique<TStagedFileSet>();
             for (size_t I = First; I < Plans.size() && I < First + MemoBatch; ++I) {
@@ -388,8 +440,7 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                 AddTexts(Params, NewNames, In.Entry);
                 bool Written = false;
                 if (P.Row == 0) {
-                    F->Run(Insert, Params);
-                    Written = F->LastChanges() == 1;
+                    Written = F->Run(Insert, Params) == 1;
                     if (Written)
                         F->Run(
                             Name,
@@ -399,15 +450,14 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                 } else {
                     AddTexts(Params, OldNames, P.Old);
                     Params.emplace_back("R", IntToStr(P.Row));
-                    F->Run(Update, Params);
-                    Written = F->LastChanges() == 1;
+                    Written = F->Run(Update, Params) == 1;
                     if (Written)
                         F->Run(Stamp, {{"L", In.LastModified}, {"R", IntToStr(P.Row)}});
                     else
                         --Rep.Updated;
                 }
                 if (Written)
-                    Set->Add(Folder + "/" + In.Entry.MemoFile, P.Bytes);
+                    Set->Add(Folder.Path + "/" + In.Entry.MemoFile, P.Bytes);
                 else
                     Rep.Skipped.push_back({In.Uid, In.StartText, In.Summary,
                                            Say("가져오는 동안 다른 프로그램이 그 일정을 바꿨습니다.",
@@ -440,11 +490,10 @@ bool TEntryStore::DeleteByUid(const AnsiString& Uid, const AnsiString& Occurrenc
     auto Found = FindByUid(Uid, Occurrence);
     if (!Found) return false;
     TTransaction T(F->Handle());
-    F->Run("DELETE FROM " + Q(Schedule::TableName) +
-               " WHERE rowid = CAST(:R AS INTEGER) AND rowid IN (SELECT Entry FROM " + Q(UidTableName) +
-               " WHERE Uid = :U AND Occurrence = :O)",
-           {{"R", IntToStr(Found->Id.Row)}, {"U", Uid}, {"O", Occurrence}});
-    bool Deleted = F->LastChanges() == 1;
+    bool Deleted = F->Run("DELETE FROM " + Q(Schedule::TableName) +
+                              " WHERE rowid = CAST(:R AS INTEGER) AND rowid IN (SELECT Entry FROM " +
+                              Q(UidTableName) + " WHERE Uid = :U AND Occurrence = :O)",
+                          {{"R", IntToStr(Found->Id.Row)}, {"U", Uid}, {"O", Occurrence}}) == 1;
     T.Commit();
     return Deleted;
 }

@@ -33,13 +33,7 @@ bool KoreanLocale() {
 TExportResult ExportEntries(TEntryStore& Store, const TDayRange& Range, const AnsiString& Zone) {
     auto Entries = Store.ReadEntries(Range);
     TExportResult R;
-    R.Text = ExportCalendar(Entries, Zone);
-    // Rows that are no entry (a slot hour or date that does not exist) are left out by the mapping.
-    size_t At = 0;
-    while ((At = R.Text.find("BEGIN:VEVENT", At)) != std::string::npos) {
-        ++R.Exported;
-        At += 12;
-    }
+    R.Text = ExportCalendar(Entries, Zone, &R.Exported);
     return R;
 }
 

@@ -119,13 +119,23 @@ AnsiString IcalText(const icaltimetype& T) {
     return R;
 }
 
-// A stored UTC stamp, or now when there is none.
-icaltimetype UtcStamp(const AnsiString& Text) {
-    icaltimetype T = Text.empty() ? icaltime_null_time() : icaltime_from_string(Text.c_str());
-    if (icaltime_is_null_time(T) || !icaltime_is_valid_time(T))
-        T = icaltime_current_time_with_zone(icaltimezone_get_utc_timezone());
-    return icaltime_convert_to_zone(T, icaltimezone_get_utc_timezone());
-}
+// A stored UTC stamp, or now when there is none. Rows written together share their stamps, so
+// the last text read is kept.
+struct TStamps {
+    AnsiString Text;
+    icaltimetype Time = icaltime_null_time();
+    bool Read = false;
+    icaltimetype Utc(const AnsiString& S) {
+        if (Read && S == Text) return Time;
+        icaltimetype T = S.empty() ? icaltime_null_time() : icaltime_from_string(S.c_str());
+        if (icaltime_is_null_time(T) || !icaltime_is_valid_time(T))
+            T = icaltime_current_time_with_zone(icaltimezone_get_utc_timezone());
+        Time = icaltime_convert_to_zone(T, icaltimezone_get_utc_timezone());
+        Text = S;
+        Read = true;
+        return Time;
+    }
+};
 
 icaltimetype LocalTime(const TCalDay& D, int Minutes) {
     icaltimetype T = icaltime_null_time();
@@ -179,7 +189,8 @@ AnsiString UserTimeZone() {
 // ---- export
 
 namespace {
-void AddEntryEvent(icalcomponent* Cal, const TStoredEntry& S, const AnsiString& Zone) {
+icalcomponent* EntryEvent(const TStoredEntry& S, const AnsiString& Zone, TStamps& Created,
+                          TStamps& Modified) {
     const TEntry& E = S.Entry;
     TCalDay Day{StrToIntDef(E.Year, 0), StrToIntDef(E.Month, 0), StrToIntDef(E.Day, 0)};
     int Hour = StrToIntDef(E.Time, -1);
@@ -192,10 +203,10 @@ void AddEntryEvent(icalcomponent* Cal, const TStoredEntry& S, const AnsiString& 
 
     icalcomponent* Ev = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     icalcomponent_add_property(Ev, icalproperty_new_uid(S.Id.Uid.c_str()));
-    icaltimetype Modified = UtcStamp(S.Id.LastModified);
-    icalcomponent_add_property(Ev, icalproperty_new_dtstamp(Modified));
-    icalcomponent_add_property(Ev, icalproperty_new_created(UtcStamp(S.Id.Created)));
-    icalcomponent_add_property(Ev, icalproperty_new_lastmodified(Modified));
+    icaltimetype Changed = Modified.Utc(S.Id.LastModified);
+    icalcomponent_add_property(Ev, icalproperty_new_dtstamp(Changed));
+    icalcomponent_add_property(Ev, icalproperty_new_created(Created.Utc(S.Id.Created)));
+    icalcomponent_add_property(Ev, icalproperty_new_lastmodified(Changed));
     if (!S.Id.Occurrence.empty()) {
         icaltimetype R = icaltime_from_string(S.Id.Occurrence.c_str());
         if (!icaltime_is_null_time(R)) icalcomponent_add_property(Ev, icalproperty_new_recurrenceid(R));
@@ -213,11 +224,11 @@ void AddEntryEvent(icalcomponent* Cal, const TStoredEntry& S, const AnsiString& 
     // Texts that no half-hour index stands for travel as they are, so that a round trip is exact.
     if (StartIndex < 0) AddX("X-AGENDIX-STARTTIME", E.StartTime);
     if (!EndValid) AddX("X-AGENDIX-ENDTIME", E.EndTime);
-    icalcomponent_add_component(Cal, Ev);
+    return Ev;
 }
 }  // namespace
 
-std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone) {
+std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone, int* Exported) {
     QuietLibical();
     TComponentPtr Cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(Cal.get(), icalproperty_new_version("2.0"));
@@ -230,16 +241,33 @@ std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiS
             icalproperty_set_tzid(Id, Zone.c_str());
         icalcomponent_add_component(Cal.get(), Vtz);
     }
+    auto Take = [](std::string& Out, char* Text) {
+        if (Text) Out += Text;
+        std::free(Text);
+    };
+    // The calendar's own lines, then each event written, appended and freed in turn (a tree of
+    // every event at once is slow to build and to free), then the calendar's end.
+    std::string Out;
+    Take(Out, icalcomponent_as_ical_string_r(Cal.get()));
+    size_t End = Out.rfind("END:VCALENDAR");
+    std::string Tail = End == std::string::npos ? std::string() : Out.substr(End);
+    Out.resize(Out.size() - Tail.size());
+    TStamps Created, Modified;
+    int Count = 0;
     for (auto& E : Entries) {
         int Hour = StrToIntDef(E.Entry.Time, -1);
         TCalDay D{StrToIntDef(E.Entry.Year, 0), StrToIntDef(E.Entry.Month, 0), StrToIntDef(E.Entry.Day, 0)};
         TDateTime Unused;
         if (Hour < 6 || Hour > 21 || !TryEncodeDate(D.Year, D.Month, D.Day, Unused)) continue;
-        AddEntryEvent(Cal.get(), E, Zone);
+        icalcomponent* Ev = EntryEvent(E, Zone, Created, Modified);
+        icalcomponent_add_component(Cal.get(), Ev);
+        Take(Out, icalcomponent_as_ical_string_r(Ev));
+        icalcomponent_remove_component(Cal.get(), Ev);
+        icalcomponent_free(Ev);
+        ++Count;
     }
-    char* Text = icalcomponent_as_ical_string_r(Cal.get());
-    std::string Out = Text ? Text : "";
-    std::free(Text);
+    if (Exported) *Exported = Count;
+    Out += Tail;
     return Out;
 }
 
@@ -741,7 +769,8 @@ class TParser {
 namespace {
 // The parser reads a long physical line in time that grows with its square, so lines that no
 // conforming writer makes are folded here as RFC 5545 folds them; unfolding gives the same text.
-std::string FoldLongLines(std::string Text) {
+// False, and Out untouched, when there is no such line.
+bool FoldLongLines(const std::string& Text, std::string& Out) {
     constexpr size_t Long = 4096, Width = 74;
     size_t Start = 0;
     bool Any = false;
@@ -750,8 +779,7 @@ std::string FoldLongLines(std::string Text) {
         if (End == std::string::npos) End = Text.size();
         Any = End - Start > Long;
     }
-    if (!Any) return Text;
-    std::string Out;
+    if (!Any) return false;
     Out.reserve(Text.size() + Text.size() / Width * 3);
     size_t Column = 0;
     for (char C : Text) {
@@ -763,7 +791,7 @@ std::string FoldLongLines(std::string Text) {
         }
         Out += C;
     }
-    return Out;
+    return true;
 }
 }  // namespace
 
@@ -787,13 +815,17 @@ TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, 
         std::string::npos)
         throw EICalendarError(Say("iCalendar 파일이 아닙니다: BEGIN:VCALENDAR 가 없습니다.",
                                   "not an iCalendar file: no BEGIN:VCALENDAR"));
-    std::string Text = Input;
-    // A file with bare CR line ends is still read line by line.
-    if (Text.find('\n') == std::string::npos)
-        for (char& C : Text)
+    // A file with bare CR line ends is still read line by line. The text is copied only to change it.
+    const std::string* Text = &Input;
+    std::string Lines, Folded;
+    if (Input.find('\n') == std::string::npos) {
+        Lines = Input;
+        for (char& C : Lines)
             if (C == '\r') C = '\n';
-    Text = FoldLongLines(std::move(Text));
-    TComponentPtr Root(icalparser_parse_string(Text.c_str()));
+        Text = &Lines;
+    }
+    if (FoldLongLines(*Text, Folded)) Text = &Folded;
+    TComponentPtr Root(icalparser_parse_string(Text->c_str()));
     if (!Root)
         throw EICalendarError(
             Say("iCalendar 파일을 읽을 수 없습니다: 달력(VCALENDAR)이 끝나지 않았거나 깨져 있습니다.",

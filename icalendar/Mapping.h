@@ -11,8 +11,10 @@ namespace ICalendar {
 AnsiString UserTimeZone();
 
 // One VCALENDAR holding the zone's VTIMEZONE and one VEVENT per entry, in the given order.
-// Entries without a UID get none assigned here: the store gives every entry its UID.
-std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone);
+// Entries without a UID get none assigned here: the store gives every entry its UID. Exported,
+// when given, is the number of events written (rows that are no entry are left out).
+std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone,
+                           int* Exported = nullptr);
 
 // An adjusted or skipped event: who it is and why, in plain words.
 struct TEventNote {

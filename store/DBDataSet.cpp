@@ -22,7 +22,9 @@ void TDBDataSet::SetDatabaseName(const AnsiString& Value) {
 
 TSqliteDatabase& TDBDataSet::Database() {
     // Asked at every Open: the connection is shared and kept, but a file replaced on disk gets a
-    // new one.
+    // new one. Inside a transaction the connection that holds it stays, without asking the file
+    // system again at each of thousands of statements.
+    if (FDatabase && FDatabase->InTransaction()) return *FDatabase;
     FDatabase = TSqliteDatabase::Connect(FDatabaseName);
     return *FDatabase;
 }

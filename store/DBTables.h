@@ -107,6 +107,7 @@ class TQuery : public TDBDataSet {
     TParam* ParamByName(const AnsiString& Name) const { return FParams->ParamByName(Name); }
     int ParamCount() const { return FParams->Count(); }
     void ExecSQL();  // runs a statement that returns no rows, in a transaction of its own
+    int RowsAffected() const { return FRowsAffected; }  // by the last ExecSQL
     bool CanModify() const override { return false; }
     void Loaded() override;
 
@@ -118,6 +119,7 @@ class TQuery : public TDBDataSet {
     void SQLChanged();
     std::unique_ptr<TStringList> FSQL;
     std::unique_ptr<TParams> FParams;
+    int FRowsAffected = 0;
 };
 
 // Registers the store's classes with the form reader: TTable, TQuery, TDataSource, TStringField,

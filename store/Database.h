@@ -93,6 +93,7 @@ class TSqliteDatabase {
     int64_t LastInsertRowId() const;
     int Changes() const;
     bool ReadOnly() const { return FReadOnly; }
+    bool InTransaction() const;
     // BEGIN IMMEDIATE (the write lock now, or EEngineError), COMMIT, ROLLBACK.
     void Begin();
     void Commit();

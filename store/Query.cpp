@@ -66,5 +66,7 @@ void TQuery::ExecSQL() {
     if (Trim(Sql).empty()) Error("No SQL statement given");
     TStatement S(Database(), Sql);
     BindParams(S, *FParams);
+    FRowsAffected = 0;
     S.Run();
+    FRowsAffected = S.Db().Changes();
 }

@@ -233,10 +233,11 @@ TEST_F(ICalendarTest, ImportRecognisesItsEntriesAndLeavesLocalOnesAlone) {
     EXPECT_FALSE(Store.FindByUid("e2"));
 }
 
-// Rows written by any writer get a UID; the export window and the tool's reports.
+// Rows written by any writer get a UID; the export window and the tool's reports (counting
+// events, not texts that look like one).
 TEST_F(ICalendarTest, EveryRowHasAUidAndExportHonoursItsRange) {
     StoreEntry({"2024", "7", "1", "09", "6", "8", "a", "20247109.txt"}, "");
-    StoreEntry({"2024", "7", "2", "09", "6", "8", "b", "20247209.txt"}, "");
+    StoreEntry({"2024", "7", "2", "09", "6", "8", "BEGIN:VEVENT", "20247209.txt"}, "BEGIN:VEVENT\r\n");
     TEntryStore Store;
     auto All = Store.ReadEntries();
     ASSERT_EQ(All.size(), 2u);
