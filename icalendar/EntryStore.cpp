@@ -78,7 +78,6 @@ struct TMemoFolder {
                 if (N < 0 && errno == EINTR) continue;
                 if (N < 0) break;
                 Bytes.append(Buf, static_cast<size_t>(N));
-                if (static_cast<size_t>(N) < sizeof Buf) break;  // a short read of a file is its end
             }
             close(File);
             return Bytes;
