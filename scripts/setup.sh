@@ -15,6 +15,7 @@ AGENDIX_PACKAGES=(
   dbus at-spi2-core python3-pyatspi weston qt6-wayland
   desktop-file-utils appstream lintian dpkg-dev file fakeroot librsvg2-bin
   libxcb1-dev
+  qt6-translations-l10n
 )
 
 as_root() {

@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
@@ -440,6 +443,11 @@ void TApplication::Initialize(int& Argc, char** Argv) {
     FInitialized = true;
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
                      [this](Qt::ApplicationState S) { ApplicationStateChanged(S == Qt::ApplicationActive); });
+    // Qt's own dialogs and buttons (the file dialog) speak Korean like the rest of the program.
+    auto* QtTexts = new QTranslator(qApp);
+    if (QtTexts->load(QLocale(QLocale::Korean, QLocale::SouthKorea), "qtbase", "_",
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        qApp->installTranslator(QtTexts);
     RegisterColorIdents();
     RegisterUiClasses();
     LoadLocaleDayNames();
