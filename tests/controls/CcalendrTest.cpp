@@ -8,10 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/classes/FormIO.h"
-#include "platform/classes/Registry.h"
 #include "platform/rtl/Resources.h"
-#include "tests/controls/Published.h"
 #include "tests/support/Support.h"
 
 namespace {
@@ -90,23 +87,6 @@ TEST_F(CalendarTest, NewCalendarShowsTodayAndWhatNotifies) {
     EXPECT_FALSE(C->UseCurrentDate());
 }
 
-TEST_F(CalendarTest, LeapYearsAndMonthLengths) {
-    auto C = NewCalendar();
-    struct {
-        int Year;
-        bool Leap;
-    } Leaps[] = {{2000, true}, {1900, false}, {2004, true}, {2003, false},
-                 {1, false},   {4, true},     {9999, false}};
-    for (auto& L : Leaps) {
-        EXPECT_EQ(C->IsLeapYear(L.Year), L.Leap) << L.Year;
-        EXPECT_EQ(C->DaysPerMonth(L.Year, 2), L.Leap ? 29 : 28) << L.Year;
-    }
-    const int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (int M = 1; M <= 12; ++M) EXPECT_EQ(C->DaysPerMonth(2003, M), Days[M - 1]) << M;
-    C->SeTCCalendarDate(EncodeDate(2004, 2, 10));
-    EXPECT_EQ(C->DaysThisMonth(), 29);
-}
-
 TEST_F(CalendarTest, MonthStepsClampTheDayAndCarryTheYear) {
     struct {
         TYmd From;
@@ -118,7 +98,8 @@ TEST_F(CalendarTest, MonthStepsClampTheDayAndCarryTheYear) {
         {{2003, 4, 30}, 1, {2003, 5, 30}},   {{2002, 12, 15}, 1, {2003, 1, 15}},
         {{2003, 1, 15}, -1, {2002, 12, 15}}, {{2003, 7, 31}, -1, {2003, 6, 30}},
         {{2003, 5, 10}, 0, {2003, 5, 10}},   {{2003, 5, 10}, 28, {2003, 6, 10}},
-        {{2003, 5, 10}, -28, {2003, 4, 10}},
+        {{2003, 5, 10}, -28, {2003, 4, 10}}, {{1900, 1, 31}, 1, {1900, 2, 28}},
+        {{2000, 1, 31}, 1, {2000, 2, 29}},
     };
     for (auto& R : Rows) {
         SCOPED_TRACE(testing::PrintToString(R.From) + " by " + std::to_string(R.Delta));
@@ -156,7 +137,15 @@ TEST_F(CalendarTest, YearStepsFrom29FebruaryNotifyTwiceAndStepsStopAtTheSupporte
     EXPECT_THROW(C->PrevMonth(), EConvertError);
     C->PrevYear();
     EXPECT_EQ(Ymd(*C), TYmd(1, 1, 15));
+    // So is a whole date the calendar cannot show; it keeps its date and works on.
+    for (double Bad : {EncodeDate(9999, 12, 31) + 1, EncodeDate(1, 1, 1) - 1, 1e300, -1e300,
+                       std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        EXPECT_THROW(C->SeTCCalendarDate(Bad), EConvertError) << Bad;
+        EXPECT_EQ(Ymd(*C), TYmd(1, 1, 15));
+    }
     EXPECT_TRUE(Notified.empty());
+    C->NextMonth();
+    EXPECT_EQ(CurrentText(*C), "15");
 }
 
 TEST_F(CalendarTest, ElementWritesIgnoredRefusedOrNotifiedOnce) {
@@ -219,6 +208,7 @@ TEST_F(CalendarTest, CellMappingForEveryFirstWeekdayAndStartOfWeek) {
             int Col1 = ((First - 1 - StartOfWeek) % 7 + 7) % 7;
             EXPECT_EQ(C->MonthOffset(), 1 - Col1);
             int Days = C->DaysThisMonth();
+            EXPECT_EQ(Days, MonthDays(2003, M));
             for (int D = 1; D <= Days; ++D) {
                 auto [Col, Row] = CellOf(*C, D);
                 EXPECT_EQ((StartOfWeek + Col) % 7, DayOfWeek(EncodeDate(2003, M, D)) - 1) << D;
@@ -266,35 +256,23 @@ class CalendarControlTest : public CalendarTest {
     std::unique_ptr<TCCalendar> Cal;
 };
 
-// A line width from a form description is held to what a window can show; the cells' arithmetic
-// stays in range.
-TEST_F(CalendarControlTest, GridLineWidthIsClampedWhereverItComesFrom) {
-    for (int Width : {INT32_MAX, 1 << 20, 40000, -5}) {
+// Seven columns and rows share the client area less six lines; a line width however large is held to
+// what a window can show, so the cells' arithmetic stays in range.
+TEST_F(CalendarControlTest, CellSizeFromTheClientAreaAndTheLineWidth) {
+    EXPECT_EQ(Cal->DefaultColWidth(), 22);
+    EXPECT_EQ(Cal->DefaultRowHeight(), 15);
+    for (int Width : {2, INT32_MAX, 40000, -5}) {
         Cal->SetGridLineWidth(Width);
         EXPECT_EQ(Cal->GridLineWidth(), std::clamp(Width, 0, TCustomGrid::kMaxGridLineWidth));
         Cal->Perform(WM_SIZE, 0, SizeMessage(160, 111).LParam);
         EXPECT_EQ(Cal->DefaultColWidth(), (160 - 6 * Cal->GridLineWidth()) / 7);
         Cal->Repaint();
     }
-    Ccalendr::Register();
-    TWinControl Root(nullptr);
-    TCCalendar* Read = ReadAlone<TCCalendar>(Root, "Cal", "GridLineWidth = 2147483647\n");
-    ASSERT_NE(Read, nullptr);
-    EXPECT_EQ(Read->GridLineWidth(), TCustomGrid::kMaxGridLineWidth);
-}
-
-TEST_F(CalendarControlTest, CellSizeFromTheClientArea) {
-    EXPECT_EQ(Cal->DefaultColWidth(), 22);
-    EXPECT_EQ(Cal->DefaultRowHeight(), 15);
-    Cal->SetGridLineWidth(2);
-    Cal->Perform(WM_SIZE, 0, SizeMessage(160, 111).LParam);
-    EXPECT_EQ(Cal->DefaultColWidth(), 21);
-    EXPECT_EQ(Cal->DefaultRowHeight(), 14);
     // A real resize reaches the calendar as the same message.
-    Cal->SetGridLineWidth(1);
+    Cal->SetGridLineWidth(2);
     Cal->SetBounds(0, 0, 300, 200);
-    EXPECT_EQ(Cal->DefaultColWidth(), (Cal->ClientWidth() - 6) / 7);
-    EXPECT_EQ(Cal->DefaultRowHeight(), (Cal->ClientHeight() - 6) / 7);
+    EXPECT_EQ(Cal->DefaultColWidth(), (Cal->ClientWidth() - 12) / 7);
+    EXPECT_EQ(Cal->DefaultRowHeight(), (Cal->ClientHeight() - 12) / 7);
 }
 
 TEST_F(CalendarControlTest, PickingByMouseAndArrowKeys) {
@@ -389,94 +367,5 @@ TEST_F(CalendarControlTest, DrawsEachTextCentredAndClippedAndTheCurrentCellSelec
     EXPECT_EQ(Blank, 42 - 30 + 1);
 }
 
-class TCalTestForm : public TWinControl {
-    AGENDIX_CLASS(TCalTestForm)
-    using TWinControl::TWinControl;
-    void CalChange(TObject* Sender) { ++Changes; }
-    TCCalendar* Cal = nullptr;
-    int Changes = 0;
-};
-const TClassInfo& TCalTestForm::StaticClassInfo() {
-    static const TClassInfo Info =
-        TClassBuilder<TCalTestForm>("TCalTestForm", &TWinControl::StaticClassInfo())
-            .Field("Cal", &TCalTestForm::Cal)
-            .Method("CalChange", &TCalTestForm::CalChange)
-            .Build();
-    return Info;
-}
-
-TEST_F(CalendarTest, RegistersAndRoundTripsThroughAFormDescription) {
-    Ccalendr::Register();
-
-    const char* Text =
-        "object CalForm: TCalTestForm\n"
-        "  object Cal: TCCalendar\n"
-        "    GridLineWidth = 2\n"
-        "    ReadOnly = True\n"
-        "    StartOfWeek = 7\n"
-        "    UseCurrentDate = False\n"
-        "    OnChange = CalChange\n"
-        "  end\n"
-        "end\n";
-    TCalTestForm Form(nullptr);
-    ReadComponentRes(&Form, Text);
-    ASSERT_NE(Form.Cal, nullptr);
-    TCCalendar& Cal = *Form.Cal;
-    EXPECT_EQ(Ymd(Cal), TYmd(2002, 11, 14));  // today, kept when the flag goes off
-    EXPECT_EQ(Cal.GetCellText(0, 0), "Sun");
-    EXPECT_EQ(Form.Changes, 0);
-    Cal.NextMonth();
-    EXPECT_EQ(Form.Changes, 1);
-
-    // What was read is written back, stored values only.
-    AnsiString Written = WriteComponentRes(&Form);
-    SCOPED_TRACE(Written);
-    auto Has = [&](const AnsiString& Line) { return Written.find("    " + Line) != AnsiString::npos; };
-    for (AnsiString Line : {"GridLineWidth = 2", "ReadOnly = True", "StartOfWeek = 7",
-                            "UseCurrentDate = False", "OnChange = CalChange"})
-        EXPECT_TRUE(Has(Line + "\n")) << Line;
-    for (AnsiString Never : {"Year", "Month", "Day"}) EXPECT_FALSE(Has(Never + " =")) << Never;
-    TCalTestForm Again(nullptr);
-    ReadComponentRes(&Again, Written);
-    EXPECT_EQ(WriteComponentRes(&Again), Written);
-
-    // A calendar with nothing set stores nothing of its own, nor its declared colour.
-    TCCalendar Plain(nullptr);
-    AnsiString Props = WriteProperties(&Plain, 0);
-    for (const char* Own : {"ReadOnly", "StartOfWeek", "UseCurrentDate", "Year", "Month", "Day", "Color ="})
-        EXPECT_EQ(("\n" + Props).find(AnsiString("\n") + Own), AnsiString::npos) << Own << "\n" << Props;
-    // Another colour is stored, and a colour chosen after following the parent's reads back.
-    TWinControl Parent(nullptr);
-    Parent.SetColor(clYellow);
-    for (TColor Chosen : {clRed, clWindow}) {
-        TCCalendar Own(nullptr);
-        Own.SetParent(&Parent);
-        Own.SetParentColor(true);
-        Own.SetColor(Chosen);
-        TWinControl Root(nullptr);
-        Root.SetColor(clYellow);
-        TCCalendar* Back = ReadAlone<TCCalendar>(Root, "Cal", WriteProperties(&Own, 0));
-        ASSERT_NE(Back, nullptr);
-        EXPECT_EQ(Back->Color(), Chosen) << WriteProperties(&Own, 0);
-    }
-}
-
-// A date the calendar cannot show is refused with the conversion error; the calendar keeps its
-// date and works on.
-TEST_F(CalendarTest, DatesOutsideTheSupportedYearsAreRefused) {
-    for (double Bad : {EncodeDate(9999, 12, 31) + 1, EncodeDate(1, 1, 1) - 1, 1e300, -1e300,
-                       std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
-        SCOPED_TRACE(Bad);
-        auto C = CalendarOn({2003, 4, 10});
-        EXPECT_THROW(C->SeTCCalendarDate(Bad), EConvertError);
-        EXPECT_EQ(Ymd(*C), TYmd(2003, 4, 10));
-        EXPECT_TRUE(Notified.empty());
-        C->NextMonth();
-        C->SetDay(20);
-        C->Repaint();
-        EXPECT_EQ(Ymd(*C), TYmd(2003, 5, 20));
-        EXPECT_EQ(CurrentText(*C), "20");
-    }
-}
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "platform/classes/Registry.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Resources.h"
-#include "tests/controls/Published.h"
 #include "tests/support/Support.h"
 
 namespace fs = std::filesystem;

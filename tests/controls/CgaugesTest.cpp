@@ -7,10 +7,7 @@
 #include <tuple>
 
 #include "controls/Cgauges.h"
-#include "platform/classes/FormIO.h"
-#include "platform/classes/Registry.h"
 #include "platform/rtl/Resources.h"
-#include "tests/controls/Published.h"
 #include "tests/support/Support.h"
 
 namespace {
@@ -188,17 +185,8 @@ TEST(GaugeRepaint, OnlyRealChangesRepaint) {
         std::function<void(TCGauge&)> Change;
         int Paints;
     } Rows[] = {
-        {"same minimum", [](TCGauge& G) { G.SetMinValue(0); }, 0},
-        {"same maximum", [](TCGauge& G) { G.SetMaxValue(1000); }, 0},
         {"clamped to the same progress", [](TCGauge& G) { G.SetProgress(-5); }, 0},
         {"value without a new percentage", [](TCGauge& G) { G.SetProgress(1); }, 0},
-        {"refused minimum", [](TCGauge& G) { EXPECT_THROW(G.SetMinValue(2000), Exception); }, 0},
-        {"same kind", [](TCGauge& G) { G.SeTCGaugeKind(gkHorizontalBar); }, 0},
-        {"same text flag", [](TCGauge& G) { G.SetShowText(true); }, 0},
-        {"same border", [](TCGauge& G) { G.SetBorderStyle(bsSingle); }, 0},
-        {"same fore colour", [](TCGauge& G) { G.SetForeColor(clBlack); }, 0},
-        {"same back colour", [](TCGauge& G) { G.SetBackColor(clWhite); }, 0},
-        {"same progress", [](TCGauge& G) { G.SetProgress(0); }, 0},
         {"kind", [](TCGauge& G) { G.SeTCGaugeKind(gkPie); }, 1},
         {"text flag", [](TCGauge& G) { G.SetShowText(false); }, 1},
         {"border", [](TCGauge& G) { G.SetBorderStyle(bsNone); }, 1},
@@ -302,25 +290,6 @@ TEST_F(GaugeFixture, TextIsInvertedOverBarAndBackground) {
         Painted(R.Kind, bsSingle, R.Percent, true);
         EXPECT_TRUE(ShowsText(G, R.BarEnd, Fore, Back)) << "kind " << int(R.Kind);
     }
-}
-
-TEST(GaugeForm, RegistersAndRoundTripsItsPropertiesInOrder) {
-    Cgauges::Register();
-
-    // Stored values only, in published order; every control stores its size.
-    const AnsiString Stored =
-        "Width = 100\nHeight = 100\nKind = gkPie\nShowText = False\nBorderStyle = bsNone\nBackColor = clRed\n"
-        "MinValue = 10\nMaxValue = 50\nProgress = 30\n";
-    TWinControl Root(nullptr);
-    TCGauge* G = ReadAlone<TCGauge>(Root, "CGauge1", Stored);
-    ASSERT_NE(G, nullptr);
-    EXPECT_EQ(WriteProperties(G, 0), Stored);
-
-    // Properties are applied as they are read: a minimum above the default maximum is refused.
-    TWinControl Other(nullptr);
-    const AnsiString Message =
-        Refusal([&] { ReadAlone<TCGauge>(Other, "CGauge1", "MinValue = 150\nMaxValue = 200\n"); });
-    EXPECT_NE(Message.find(Format(SOutOfRange, -2147483647, 99)), AnsiString::npos) << Message;
 }
 
 // Without a border and between the quarters: the pie's sector ends at its angle clockwise from

@@ -12,11 +12,8 @@
 #include <vector>
 
 #include "controls/Cgrid.h"
-#include "platform/classes/FormIO.h"
-#include "platform/classes/Registry.h"
 #include "platform/rtl/Resources.h"
 #include "platform/ui/Forms.h"
-#include "tests/controls/Published.h"
 #include "tests/support/Support.h"
 
 namespace {
@@ -447,14 +444,6 @@ TEST(ColorGridPaint, EverySquareHasItsColourAndACentredContrastingMark) {
             EXPECT_TRUE(J == K || InkBox(*G->Surface(), Inside(*G, J), kCell[J]) == TRect{})
                 << "mark on " << J;
     }
-    // The mark is not clipped: on flat squares 6 pixels wide it spills over into the neighbours' insides.
-    G->SetForegroundIndex(9);
-    G->SetCtl3D(false);
-    G->SetGridOrdering(go16x1);
-    G->Repaint();
-    for (int J : {7, 8, 10})
-        EXPECT_EQ(InkBox(*G->Surface(), Rect(J * 6 + 1, 30, J * 6 + 5, 70), kCell[J]) == TRect{}, J == 7)
-            << J;
 }
 
 TEST(ColorGridPaint, MarksForForegroundBackgroundAndBoth) {
@@ -500,49 +489,14 @@ TEST(ColorGridPaint, MarksForForegroundBackgroundAndBoth) {
     }
 }
 
-// A setter given the present value draws nothing; a new 3-D style repaints the whole grid.
-TEST(ColorGridPaint, PresentValuesDrawNothingAndCtl3DRepaints) {
+// A new 3-D style repaints the whole grid.
+TEST(ColorGridPaint, Ctl3DRepaints) {
     auto G = NewGrid();
-    G->Repaint();
-    int Draws = 0;
-    auto Shown = G->Canvas()->OnChange;
-    G->Canvas()->OnChange = [&] {
-        ++Draws;
-        if (Shown) Shown();
-    };
-    using Grid = TCColorGrid&;
-    const std::pair<const char*, std::function<void(Grid)>> Rows[] = {
-        {"ordering", [](Grid G) { G.SetGridOrdering(go4x4); }},
-        {"foreground", [](Grid G) { G.SetForegroundIndex(0); }},
-        {"background", [](Grid G) { G.SetBackgroundIndex(0); }},
-        {"selection", [](Grid G) { G.SetSelection(0); }},
-        {"choices on", [](Grid G) { G.EnableForeground(true), G.EnableBackground(true); }},
-        {"3-D style", [](Grid G) { G.SetCtl3D(true); }}};
-    for (const auto& [What, Do] : Rows) {
-        Do(*G);
-        EXPECT_EQ(Draws + G->Invalidations, 0) << What;
-    }
     G->SetCtl3D(false);
     EXPECT_GT(G->Invalidations, 0);
-    G->Repaint();
-    EXPECT_EQ(G->Surface()->Pixel(25, 30), clBlack) << "flat squares after the repaint";
 }
 
 namespace {
-class THost : public TWinControl {
-    AGENDIX_CLASS(THost)
-    using TWinControl::TWinControl;
-    TCColorGrid* ColorGrid1 = nullptr;
-    void GridChange(TObject*) { ++Changes; }
-    int Changes = 0;
-};
-const TClassInfo& THost::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<THost>("THost", &TWinControl::StaticClassInfo())
-                                       .Field("ColorGrid1", &THost::ColorGrid1)
-                                       .Method("GridChange", &THost::GridChange)
-                                       .Build();
-    return Info;
-}
 // The visible window of the square control of the given size.
 QWidget* WidgetOf(int Size) {
     for (QWidget* Top : QApplication::topLevelWidgets())
@@ -554,70 +508,9 @@ QWidget* WidgetOf(int Size) {
 
 }  // namespace
 
-TEST(ColorGridForm, ReadsAndWritesItsDescription) {
-    Cgrid::Register();
-
-    THost Host(nullptr);
-    Host.SetName("Host");
-    ReadComponentRes(&Host,
-                     "object Host: THost\n  object ColorGrid1: TCColorGrid\n"
-                     "    Left = 8\n    Top = 6\n    Width = 90\n    Height = 90\n"
-                     "    ClickEnablesColor = True\n    Ctl3D = False\n    GridOrdering = go8x2\n"
-                     "    ForegroundIndex = 9\n    BackgroundIndex = 12\n    BackgroundEnabled = False\n"
-                     "    Selection = 4\n    TabStop = True\n    OnChange = GridChange\n  end\nend\n");
-    ASSERT_NE(Host.ColorGrid1, nullptr);
-    TCColorGrid& G = *Host.ColorGrid1;
-    EXPECT_EQ(Layout(G), Ints({8, 6, 88, 88, 8, 2, 11, 44}));
-    ASSERT_TRUE(G.OnChange);
-    G.SetForegroundIndex(1);
-    EXPECT_EQ(Host.Changes, 1);
-    G.SetForegroundIndex(9);
-    // Written back in the published order, the size as it snapped, defaults left out.
-    EXPECT_EQ(WriteProperties(&G, 0),
-              "Left = 8\nTop = 6\nWidth = 88\nHeight = 88\nClickEnablesColor = True\nCtl3D = False\n"
-              "GridOrdering = go8x2\nForegroundIndex = 9\nBackgroundIndex = 12\nBackgroundEnabled = False\n"
-              "ParentCtl3D = False\nSelection = 4\nTabStop = True\nOnChange = GridChange\n");
-    TProbeGrid Fresh(nullptr);
-    EXPECT_EQ(WriteProperties(&Fresh, 0), "Width = 100\nHeight = 100\n");
-}
-
-// The same input as it arrives from the window system.
+// The same input as it arrives from the window system. Two buttons pressed over each other leave no
+// capture once both are up, so a click aimed at another control goes there.
 TEST(ColorGridQt, MouseAndKeysThroughTheWindow) {
-    TForm Form(nullptr);
-    Form.SetBounds(0, 0, 200, 160);
-    auto* G = new TCColorGrid(&Form);
-    G->SetParent(&Form);
-    G->SetBounds(8, 8, 100, 100);
-    int Changes = 0;
-    G->OnChange = [&](TObject*) { ++Changes; };
-    Form.Show();
-    QWidget* W = WidgetOf(100);
-    ASSERT_NE(W, nullptr);
-
-    QTest::mousePress(W, Qt::RightButton, {}, QPoint(10, 10));
-    EXPECT_TRUE(G->MouseCapture());
-    QTest::mouseMove(W, QPoint(60, 80));
-    QTest::mouseRelease(W, Qt::RightButton, {}, QPoint(60, 80));
-    EXPECT_FALSE(G->MouseCapture());
-    EXPECT_EQ(Ints({G->Selection(), G->BackgroundIndex()}), Ints({14, 14}));
-    // TabStop is off in a new grid: a click does not take the focus.
-    EXPECT_FALSE(G->TabStop() || G->Focused());
-    // With TabStop a click takes the focus, and the keys come to the grid.
-    G->SetTabStop(true);
-    QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(30, 5));
-    EXPECT_EQ(Ints({G->ForegroundIndex(), Changes}), Ints({1, 2}));
-    EXPECT_TRUE(G->Focused());
-
-    QTest::keyClick(W, Qt::Key_Down);
-    EXPECT_EQ(G->Selection(), 5);
-    QTest::keyClick(W, Qt::Key_B);
-    EXPECT_EQ(G->BackgroundIndex(), 5);
-    EXPECT_EQ(Changes, 3);
-}
-
-// Two buttons pressed over each other: once both are up the grid holds no capture, and a click
-// aimed at another control goes there.
-TEST(ColorGridQt, OverlappingButtonsLeaveNoCapture) {
     TForm Form(nullptr);
     Form.SetBounds(0, 0, 260, 160);
     auto* G = new TCColorGrid(&Form);
@@ -626,17 +519,30 @@ TEST(ColorGridQt, OverlappingButtonsLeaveNoCapture) {
         Grid->SetParent(&Form);
         Grid->SetBounds(Left, 8, Size, Size);
     }
+    int Changes = 0;
+    G->OnChange = [&](TObject*) { ++Changes; };
     Form.Show();
     QWidget *W = WidgetOf(100), *OtherW = WidgetOf(80);
     ASSERT_TRUE(W && OtherW);
 
     QTest::mousePress(W, Qt::RightButton, {}, QPoint(10, 10));
-    QTest::mousePress(W, Qt::LeftButton, {}, QPoint(30, 10));
-    QTest::mouseRelease(W, Qt::LeftButton, {}, QPoint(30, 10));
-    QTest::mouseRelease(W, Qt::RightButton, {}, QPoint(30, 10));
+    EXPECT_TRUE(G->MouseCapture());
+    QTest::mouseMove(W, QPoint(60, 80));
+    QTest::mousePress(W, Qt::LeftButton, {}, QPoint(30, 5));
+    QTest::mouseRelease(W, Qt::LeftButton, {}, QPoint(30, 5));
+    QTest::mouseRelease(W, Qt::RightButton, {}, QPoint(30, 5));
     EXPECT_FALSE(G->MouseCapture());
-    EXPECT_EQ(Ints({G->ForegroundIndex(), G->BackgroundIndex()}), Ints({1, 0}));
-
+    EXPECT_EQ(Ints({G->BackgroundIndex(), G->ForegroundIndex(), Changes}), Ints({14, 1, 2}));
     QTest::mouseClick(OtherW, Qt::LeftButton, {}, QPoint(70, 70));
     EXPECT_EQ(Ints({G->ForegroundIndex(), Other->ForegroundIndex()}), Ints({1, 15}));
+    // TabStop is off in a new grid: a click does not take the focus. With it, it does, and the keys
+    // come to the grid.
+    EXPECT_FALSE(G->Focused());
+    G->SetTabStop(true);
+    QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(30, 5));
+    EXPECT_TRUE(G->Focused());
+    QTest::keyClick(W, Qt::Key_Down);
+    EXPECT_EQ(G->Selection(), 5);
+    QTest::keyClick(W, Qt::Key_B);
+    EXPECT_EQ(Ints({G->BackgroundIndex(), Changes}), Ints({5, 3}));
 }

@@ -38,24 +38,6 @@ std::map<std::string, std::string> StoredValues(TComponent* Root) {
 }
 }  // namespace
 
-TEST_F(GalleryTest, ThePaletteListsTheFiveClassesWithTheirBitmaps) {
-    std::vector<std::string> Names;
-    for (const TPaletteEntry& E : PaletteEntries()) {
-        if (E.Page != LoadStr(101)) continue;
-        Names.push_back(E.Class->Name);
-        std::string Bytes = FindBitmapResource(UpperCase(E.Class->Name));
-        ASSERT_FALSE(Bytes.empty()) << E.Class->Name;
-        TBitmap B;
-        B.LoadFromBytes(Bytes);
-        EXPECT_EQ(B.Width(), 24) << E.Class->Name;
-        EXPECT_EQ(B.Height(), 24) << E.Class->Name;
-        EXPECT_EQ(B.FileBitsPerPixel(), 4) << E.Class->Name;
-    }
-    std::sort(Names.begin(), Names.end());
-    EXPECT_EQ(Names, (std::vector<std::string>{"TCCalendar", "TCColorGrid", "TCDirectoryOutline", "TCGauge",
-                                               "TPerformanceGraph"}));
-}
-
 TEST_F(GalleryTest, TheControlsWorkTogether) {
     // The spinner drives every gauge.
     GalleryForm->ProgressSpin->Click(btNext);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/classes/FormIO.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Windows.h"
 #include "platform/rtl/Resources.h"
@@ -187,17 +186,6 @@ TEST(BitmapSize, GrowsFromAnEmptySideInEitherOrder) {
     EXPECT_EQ(A.Pixel(1, 1), clWhite);
 }
 
-// Twenty entries, and a request past them returns only those there are.
-TEST(DefaultPalette, HasTwentyEntriesAndNoMore) {
-    HPALETTE Pal = GetStockObject(DEFAULT_PALETTE);
-    ASSERT_NE(Pal, nullptr);
-    EXPECT_EQ(GetPaletteEntries(Pal, 0, 0, nullptr), 20u);
-    PALETTEENTRY E[20];
-    EXPECT_EQ(GetPaletteEntries(Pal, 18, 5, E), 2u);
-    EXPECT_EQ(E[1].peRed, 255);
-    EXPECT_EQ(GetPaletteEntries(Pal, 20, 1, E), 0u);
-}
-
 TEST(GraphicsObjects, SettersNotifyOnlyRealChanges) {
     TPen Pen;
     TBrush Brush;
@@ -245,56 +233,4 @@ TEST(GraphicsObjects, FontSizeAndHeightAtNinetySixDots) {
         EXPECT_EQ(F.Size(), S) << H;
         EXPECT_EQ(G.Height(), H) << S;
     }
-}
-
-namespace {
-class TDrawingHost : public TComponent {
-    AGENDIX_CLASS(TDrawingHost)
-    explicit TDrawingHost(TComponent* Owner) : TComponent(Owner) {}
-    TFont* Font() const { return FFont.get(); }
-    TPen* Pen() const { return FPen.get(); }
-    TBrush* Brush() const { return FBrush.get(); }
-
-  private:
-    std::unique_ptr<TFont> FFont = std::make_unique<TFont>();
-    std::unique_ptr<TPen> FPen = std::make_unique<TPen>();
-    std::unique_ptr<TBrush> FBrush = std::make_unique<TBrush>();
-};
-const TClassInfo& TDrawingHost::StaticClassInfo() {
-    static const TClassInfo Info = TClassBuilder<TDrawingHost>("TDrawingHost", &TComponent::StaticClassInfo())
-                                       .Object("Font", &TDrawingHost::Font)
-                                       .Object("Pen", &TDrawingHost::Pen)
-                                       .Object("Brush", &TDrawingHost::Brush)
-                                       .Build();
-    return Info;
-}
-}  // namespace
-
-TEST(GraphicsObjects, FontPenAndBrushReadFromAndWriteToFormDescriptions) {
-    const char* Lines[] = {"Font.Charset = HANGEUL_CHARSET",
-                           "Font.Color = clBtnText",
-                           "Font.Height = -12",
-                           "Font.Name = '굴림체'",
-                           "Font.Style = [fsBold, fsUnderline]",
-                           "Pen.Mode = pmNot",
-                           "Brush.Color = clBtnFace",
-                           "Brush.Style = bsClear"};
-    std::string Form = "object Host: TDrawingHost\n";
-    for (const char* Line : Lines) Form += std::string("  ") + Line + "\n";
-    TDrawingHost Host(nullptr);
-    Host.SetName("Host");
-    ReadComponentRes(&Host, Form + "end\n");
-    // Written back in the same order; the size and the defaults are not stored.
-    const AnsiString Written = WriteProperties(&Host, 0);
-    size_t At = 0;
-    for (const char* Line : Lines) {
-        size_t Found = Written.find(Line, At);
-        ASSERT_NE(Found, std::string::npos) << Line << " in\n" << Written;
-        At = Found;
-    }
-    EXPECT_EQ(Written.find("Size"), std::string::npos);
-    EXPECT_EQ(Written.find("Pen.Color"), std::string::npos);
-    // A plain number for the character set works as well.
-    ReadComponentRes(&Host, "object Host: TDrawingHost\n  Font.Charset = 0\nend\n");
-    EXPECT_EQ(Host.Font()->Charset(), ANSI_CHARSET);
 }

@@ -202,6 +202,8 @@ TEST(Controls, FontAndColourFollowTheParentUntilSet) {
     EXPECT_EQ(L->Font()->Height(), -15);
     P->SetColor(clWhite);
     EXPECT_EQ(L->Color(), clWhite);
+    L->SetColor(clWhite);  // choosing a colour, even the one it has, ends the following
+    EXPECT_FALSE(L->ParentColor());
     // Text controls start with the window colour of their own, whatever the parent's.
     P->SetColor(clBtnFace);
     auto* M = new TMemo(Form.get());
