@@ -41,20 +41,28 @@ class TMain : public TForm {
 
 }  // namespace
 
+// Clicked, or from the title by Enter and Escape once the buttons are the default and the cancel one.
 TEST(Forms, ShowModalDrivenToOkAndToCancel) {
     auto Dialog = std::make_unique<TDialog>(nullptr);
     struct Row {
         TButton* TDialog::*Button;
+        uint16_t Key;
         int Result;
         size_t Saves;
-    } Rows[] = {{&TDialog::Confirm, mrOk, 1}, {&TDialog::Cancel, mrCancel, 1}};
+    } Rows[] = {{&TDialog::Confirm, 0, mrOk, 1},
+                {&TDialog::Cancel, 0, mrCancel, 1},
+                {&TDialog::Confirm, VK_RETURN, mrOk, 2},
+                {&TDialog::Cancel, VK_ESCAPE, mrCancel, 2}};
     for (auto& R : Rows) {
         TestDriver::TModalActions Act({[&](TForm* F) {
             EXPECT_EQ(F, Dialog.get());
             EXPECT_TRUE(F->Visible());
             EXPECT_TRUE(F->Active());
             Dialog->Edit->SetText("회의");
-            TestDriver::Click(Dialog.get()->*R.Button);
+            if (!R.Key) return TestDriver::Click(Dialog.get()->*R.Button);
+            Dialog->Confirm->SetDefault(true);
+            Dialog->Cancel->SetCancel(true);
+            TestDriver::PressFocusedKey(R.Key);
         }});
         EXPECT_EQ(Dialog->ShowModal(), R.Result);
         EXPECT_EQ(Act.Ran(), 1);

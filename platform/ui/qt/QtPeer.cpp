@@ -23,6 +23,7 @@
 #include <QWheelEvent>
 #include <climits>
 
+#include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/qt/Desktop.h"
 
@@ -327,6 +328,18 @@ class TEventBridge : public QObject {
         return false;
     }
 
+    // The button of C's form that Enter (Default) or Escape (Cancel) presses, if it can be pressed.
+    static QAbstractButton* DialogButton(TWinControl* In, bool Cancel) {
+        for (int I = 0; In && I < In->ControlCount(); ++I) {
+            TControl* C = In->Controls(I);
+            if (!C->Visible() || !C->Enabled()) continue;
+            if (auto* B = dynamic_cast<TButton*>(C); B && (Cancel ? B->Cancel() : B->Default()) && B->Peer())
+                if (auto* W = qobject_cast<QAbstractButton*>(B->Peer()->Widget.data())) return W;
+            if (QAbstractButton* W = DialogButton(dynamic_cast<TWinControl*>(C), Cancel)) return W;
+        }
+        return nullptr;
+    }
+
     // Keys ask the control which keys it wants, then reach KeyDown and KeyPress (or KeyUp).
     bool Key(TQtPeer* P, QWidget* W, QKeyEvent* KE, bool Press) {
         if (QApplication::focusWidget() != W) return false;
@@ -349,6 +362,14 @@ class TEventBridge : public QObject {
             if (auto* B = qobject_cast<QAbstractButton*>(W)) B->click();
             return true;
         }
+        // Elsewhere they press the form's default and cancel buttons, as in any dialog; a
+        // multi-line text keeps its Enter.
+        if (Press && !KE->isAutoRepeat() &&
+            (VK == VK_ESCAPE || (VK == VK_RETURN && !qobject_cast<QPlainTextEdit*>(W))))
+            if (QAbstractButton* B = DialogButton(GetParentForm(C), VK == VK_ESCAPE)) {
+                B->click();
+                return true;
+            }
         if (!Press) {
             if (VK) {
                 uint16_t K = VK;
