@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 
-#include "platform/ui/qt/ReadySignal.h"
+#include "platform/ui/qt/FirstPaint.h"
 
 int main(int argc, char** argv) {
     QApplication App(argc, argv);

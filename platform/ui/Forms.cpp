@@ -25,7 +25,7 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Grids.h"
-#include "platform/ui/qt/ReadySignal.h"
+#include "platform/ui/qt/FirstPaint.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/qt/QtPeer.h"
 
@@ -371,6 +371,19 @@ void TForm::SelectFirst() {
     if (!Target) return;
     Target->SetFocus();
     if (auto* Line = qobject_cast<QLineEdit*>(Target->Peer()->Widget.data())) Line->end(false);
+}
+
+TButton* TForm::DialogButton(bool Cancel) const {
+    std::function<TButton*(const TWinControl*)> Find = [&](const TWinControl* In) -> TButton* {
+        for (int I = 0; In && I < In->ControlCount(); ++I) {
+            TControl* C = In->Controls(I);
+            if (!C->Visible() || !C->Enabled()) continue;
+            if (auto* B = dynamic_cast<TButton*>(C); B && (Cancel ? B->Cancel() : B->Default())) return B;
+            if (TButton* B = Find(dynamic_cast<const TWinControl*>(C))) return B;
+        }
+        return nullptr;
+    };
+    return Find(this);
 }
 
 void TForm::Close() {

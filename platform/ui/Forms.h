@@ -37,6 +37,8 @@ class TApplication;
 
 // A top-level window laid out by its form description. The constructor does not read the
 // description: CreateForm (or InitFromResource) does, and then runs OnCreate.
+class TButton;
+
 class TForm : public TWinControl {
     AGENDIX_CLASS(TForm)
     explicit TForm(TComponent* AOwner);
@@ -71,6 +73,8 @@ class TForm : public TWinControl {
     bool Active() const;
     // Focuses the first control in tab order that can take the focus, caret at the end of a text.
     void SelectFirst();
+    // The shown, enabled button that Escape (Cancel) or Enter (Default) presses; nullptr when none.
+    TButton* DialogButton(bool Cancel) const;
     void SetVisible(bool V) override;
 
     // Reads a form description into this form (once), then runs OnCreate.

@@ -7,7 +7,7 @@
 
 #include "AppIcon.h"
 #include "platform/ui/qt/Accessible.h"
-#include "platform/ui/qt/ReadySignal.h"
+#include "platform/ui/qt/FirstPaint.h"
 
 namespace {
 template <size_t N>

@@ -328,18 +328,6 @@ class TEventBridge : public QObject {
         return false;
     }
 
-    // The button of C's form that Enter (Default) or Escape (Cancel) presses, if it can be pressed.
-    static QAbstractButton* DialogButton(TWinControl* In, bool Cancel) {
-        for (int I = 0; In && I < In->ControlCount(); ++I) {
-            TControl* C = In->Controls(I);
-            if (!C->Visible() || !C->Enabled()) continue;
-            if (auto* B = dynamic_cast<TButton*>(C); B && (Cancel ? B->Cancel() : B->Default()) && B->Peer())
-                if (auto* W = qobject_cast<QAbstractButton*>(B->Peer()->Widget.data())) return W;
-            if (QAbstractButton* W = DialogButton(dynamic_cast<TWinControl*>(C), Cancel)) return W;
-        }
-        return nullptr;
-    }
-
     // Keys ask the control which keys it wants, then reach KeyDown and KeyPress (or KeyUp).
     bool Key(TQtPeer* P, QWidget* W, QKeyEvent* KE, bool Press) {
         if (QApplication::focusWidget() != W) return false;
@@ -366,10 +354,12 @@ class TEventBridge : public QObject {
         // multi-line text keeps its Enter.
         if (Press && !KE->isAutoRepeat() &&
             (VK == VK_ESCAPE || (VK == VK_RETURN && !qobject_cast<QPlainTextEdit*>(W))))
-            if (QAbstractButton* B = DialogButton(GetParentForm(C), VK == VK_ESCAPE)) {
-                B->click();
-                return true;
-            }
+            if (TForm* F = GetParentForm(C))
+                if (TButton* B = F->DialogButton(VK == VK_ESCAPE); B && B->Peer())
+                    if (auto* Button = qobject_cast<QAbstractButton*>(B->Peer()->Widget.data())) {
+                        Button->click();
+                        return true;
+                    }
         if (!Press) {
             if (VK) {
                 uint16_t K = VK;

@@ -1,4 +1,4 @@
-#include "platform/ui/qt/ReadySignal.h"
+#include "platform/ui/qt/FirstPaint.h"
 
 #include <unistd.h>
 
