@@ -71,10 +71,16 @@ ics="$data/out.ics"
 xdotool key --window "$saving" ctrl+a
 xdotool type --delay 20 "$ics"
 xdotool key Return
-wait_window '^iCalendar 파일로 내보내기$' >/dev/null
-sleep 0.5
-xdotool key Return
+# The summary that follows carries the file dialog's title: wait for a window other than the dialog.
+summary=
+for _ in $(seq 150); do
+  summary="$(xdotool search --onlyvisible --name '^iCalendar 파일로 내보내기$' 2>/dev/null | grep -vx "$saving" | head -1)" || true
+  [ -n "$summary" ] && break
+  sleep 0.1
+done
+[ -n "$summary" ] || { echo "no summary after the export"; exit 1; }
 grep -q 'SUMMARY:Smoke meeting' "$ics" || { echo "the export from the context menu wrote no 'Smoke meeting' to $ics"; exit 1; }
+xdotool key Return
 
 # A normal end leaves every entry in the database file itself.
 kill -TERM "$pid"
