@@ -16,6 +16,7 @@ AGENDIX_PACKAGES=(
   desktop-file-utils appstream lintian dpkg-dev file fakeroot librsvg2-bin
   libxcb1-dev
   qt6-translations-l10n
+  libfontconfig-dev
 )
 
 as_root() {

@@ -3,12 +3,13 @@
 #include "platform/ui/PaintBox.h"
 #include "platform/ui/Timer.h"
 
+#include <fontconfig/fontconfig.h>
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <thread>
 
 #include "platform/classes/FormIO.h"
 #include "platform/rtl/Dates.h"
@@ -25,8 +27,8 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Grids.h"
-#include "platform/ui/qt/FirstPaint.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/qt/FirstPaint.h"
 #include "platform/ui/qt/QtPeer.h"
 
 TApplication* Application = new TApplication(nullptr);
@@ -451,7 +453,19 @@ void TApplication::Initialize() {
 }
 
 void TApplication::Initialize(int& Argc, char** Argv) {
-    if (!QCoreApplication::instance()) new QApplication(Argc, Argv);
+    // Fontconfig reads its configuration and font caches on a second core while Qt connects to
+    // the display and the classes register: the first text needs them, and nothing before it does.
+    std::thread Fonts;
+    struct TJoin {
+        std::thread& T;
+        ~TJoin() {
+            if (T.joinable()) T.join();
+        }
+    } Join{Fonts};
+    if (!QCoreApplication::instance()) {
+        Fonts = std::thread([] { FcInit(); });
+        new QApplication(Argc, Argv);
+    }
     if (FInitialized) return;
     FInitialized = true;
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
