@@ -146,7 +146,7 @@ class TSurfaceWidget : public QWidget {
     TQtPeer* Peer;
 
   protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* Event) override {
         if (!Peer) return;
         TControl* C = Peer->Control;
         // On a screen with more device pixels than logical ones the surface keeps a copy at that
@@ -191,9 +191,23 @@ class TSurfaceWidget : public QWidget {
                       H = Device ? S->DeviceHeight() : S->Height();
             QImage Img(reinterpret_cast<const uchar*>(Device ? S->DeviceBits() : S->Bits()), W, H, W * 4,
                        Opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
-            if (Device) Img.setDevicePixelRatio(S->DeviceScale());
-            if (Opaque) P.fillRect(Client, ToQColor(C->Color()));
-            P.drawImage(QPoint(N, N), Img);
+            if (Device) {
+                Img.setDevicePixelRatio(S->DeviceScale());
+                if (Opaque) P.fillRect(Client, ToQColor(C->Color()));
+                P.drawImage(QPoint(N, N), Img);
+            } else {
+                // Only the parts asked for: a transparent child's update repaints its parent under
+                // it, and one draw of the whole surface through a clip of many rectangles costs more.
+                const QRect Shown(N, N, W, H);
+                for (const QRect& R : Event->region()) {
+                    QRect Part = R & Client;
+                    if (Opaque)
+                        for (const QRect& Bare : QRegion(Part).subtracted(Shown))
+                            P.fillRect(Bare, ToQColor(C->Color()));
+                    if (QRect Src = Part & Shown; !Src.isEmpty())
+                        P.drawImage(Src.topLeft(), Img, Src.translated(-N, -N));
+                }
+            }
         } else if (Opaque) {
             P.fillRect(Client, ToQColor(C->Color()));
         }
