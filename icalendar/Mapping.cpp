@@ -228,8 +228,13 @@ icalcomponent* EntryEvent(const TStoredEntry& S, const AnsiString& Zone, TStamps
 }
 }  // namespace
 
-std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone, int* Exported) {
-    QuietLibical();
+namespace {
+void Take(std::string& Out, char* Text) {
+    if (Text) Out += Text;
+    std::free(Text);
+}
+
+TComponentPtr NewCalendar(const AnsiString& Zone) {
     TComponentPtr Cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(Cal.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(Cal.get(), icalproperty_new_prodid("-//Agendix//Agendix 1.0//KO"));
@@ -241,33 +246,50 @@ std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiS
             icalproperty_set_tzid(Id, Zone.c_str());
         icalcomponent_add_component(Cal.get(), Vtz);
     }
-    auto Take = [](std::string& Out, char* Text) {
-        if (Text) Out += Text;
-        std::free(Text);
-    };
-    // The calendar's own lines, then each event written, appended and freed in turn (a tree of
-    // every event at once is slow to build and to free), then the calendar's end.
+    return Cal;
+}
+}  // namespace
+
+TCalendarText CalendarFrame(const AnsiString& Zone) {
+    QuietLibical();
+    TCalendarText T;
+    Take(T.Head, icalcomponent_as_ical_string_r(NewCalendar(Zone).get()));
+    size_t End = T.Head.rfind("END:VCALENDAR");
+    if (End != std::string::npos) {
+        T.Tail = T.Head.substr(End);
+        T.Head.resize(End);
+    }
+    return T;
+}
+
+std::string ExportEvents(const TStoredEntry* First, size_t Count, const AnsiString& Zone, int& Exported) {
+    QuietLibical();
+    // Each event is written as a part of a calendar, appended and freed in turn (a tree of every
+    // event at once is slow to build and to free).
+    TComponentPtr Cal = NewCalendar(Zone);
     std::string Out;
-    Take(Out, icalcomponent_as_ical_string_r(Cal.get()));
-    size_t End = Out.rfind("END:VCALENDAR");
-    std::string Tail = End == std::string::npos ? std::string() : Out.substr(End);
-    Out.resize(Out.size() - Tail.size());
     TStamps Created, Modified;
-    int Count = 0;
-    for (auto& E : Entries) {
-        int Hour = StrToIntDef(E.Entry.Time, -1);
-        TCalDay D{StrToIntDef(E.Entry.Year, 0), StrToIntDef(E.Entry.Month, 0), StrToIntDef(E.Entry.Day, 0)};
+    for (const TStoredEntry* E = First; E != First + Count; ++E) {
+        int Hour = StrToIntDef(E->Entry.Time, -1);
+        TCalDay D{StrToIntDef(E->Entry.Year, 0), StrToIntDef(E->Entry.Month, 0),
+                  StrToIntDef(E->Entry.Day, 0)};
         TDateTime Unused;
         if (Hour < 6 || Hour > 21 || !TryEncodeDate(D.Year, D.Month, D.Day, Unused)) continue;
-        icalcomponent* Ev = EntryEvent(E, Zone, Created, Modified);
+        icalcomponent* Ev = EntryEvent(*E, Zone, Created, Modified);
         icalcomponent_add_component(Cal.get(), Ev);
         Take(Out, icalcomponent_as_ical_string_r(Ev));
         icalcomponent_remove_component(Cal.get(), Ev);
         icalcomponent_free(Ev);
-        ++Count;
+        ++Exported;
     }
+    return Out;
+}
+
+std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone, int* Exported) {
+    TCalendarText Frame = CalendarFrame(Zone);
+    int Count = 0;
+    std::string Out = Frame.Head + ExportEvents(Entries.data(), Entries.size(), Zone, Count) + Frame.Tail;
     if (Exported) *Exported = Count;
-    Out += Tail;
     return Out;
 }
 

@@ -16,6 +16,16 @@ AnsiString UserTimeZone();
 std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone,
                            int* Exported = nullptr);
 
+// ExportCalendar's text in parts, so that the events of one calendar can be written on several
+// threads (libical shares no state between separate components): the calendar's lines before its
+// events (its VTIMEZONE too) and after them; and the events of Count entries from First, whose
+// number is added to Exported.
+struct TCalendarText {
+    std::string Head, Tail;
+};
+TCalendarText CalendarFrame(const AnsiString& Zone);
+std::string ExportEvents(const TStoredEntry* First, size_t Count, const AnsiString& Zone, int& Exported);
+
 // An adjusted or skipped event: who it is and why, in plain words.
 struct TEventNote {
     AnsiString Uid;
