@@ -470,8 +470,13 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
         std::atomic<size_t> Next = 0;
         std::atomic<bool> Stop = false;
         auto StageSome = [&] {
-            for (size_t I; !Stop && (I = Next++) < Plans.size();)
-                Memo.Stage(I, Plans[I].In->Entry.MemoFile, Plans[I].Bytes, Plans[I].Row == 0);
+            try {
+                for (size_t I; !Stop && (I = Next++) < Plans.size();)
+                    Memo.Stage(I, Plans[I].In->Entry.MemoFile, Plans[I].Bytes, Plans[I].Row == 0);
+            } catch (...) {
+                Stop = true;  // the other thread stops too: the import fails
+                throw;
+            }
         };
         auto Staging = std::async(std::launch::async, StageSome);
         struct TStopper {  // a failure here stops the staging before the future waits for it
