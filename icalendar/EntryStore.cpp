@@ -308,16 +308,26 @@ struct TEntryStore::TPrefetch {
     std::vector<TMemoBytes> Memos;  // of the first rows, as far as the reading got
 };
 
-TImportReport TEntryStore::Import(const std::function<TParsedCalendar()>& Parse, bool DryRun,
+TImportReport TEntryStore::Import(const std::string& Text, const TDayRange& Range, bool DryRun,
                                   const std::function<void(size_t, size_t)>& Progress) {
+    AnsiString Zone = UserTimeZone();
     Say("", "");  // the language of reasons is settled here, not by two threads at once
+    std::promise<TParsedCalendar> Result;
+    std::future<TParsedCalendar> Events = Result.get_future();
     std::atomic<bool> Parsed = false;
+    // The parser hands over the events first and gives back the parsed text's memory after,
+    // while this thread applies them.
     auto Parsing = std::async(std::launch::async, [&] {
-        struct TDone {
-            std::atomic<bool>& Flag;
-            ~TDone() { Flag = true; }
-        } Done{Parsed};
-        return Parse();
+        bool Delivered = false;
+        try {
+            ParseCalendar(Text, Range, Zone, [&](TParsedCalendar P) {
+                Result.set_value(std::move(P));
+                Delivered = Parsed = true;
+            });
+        } catch (...) {
+            Parsed = true;
+            if (!Delivered) Result.set_exception(std::current_exception());
+        }
     });
     TPrefetch Read;
     Read.Rows = F->LoadRows();
@@ -329,7 +339,7 @@ TImportReport TEntryStore::Import(const std::function<TParsedCalendar()>& Parse,
         TMemoBytes& M = Read.Memos.emplace_back();
         M.Bytes = Folder.Read(Read.Rows[I].Entry.MemoFile, &M.Exists);
     }
-    return Apply(Parsing.get(), DryRun, Progress, &Read);
+    return Apply(Events.get(), DryRun, Progress, &Read);
 }
 
 TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
@@ -552,8 +562,7 @@ TExportResult ExportEntries(TEntryStore& Store, const TDayRange& Range, const An
 
 TImportReport ImportText(TEntryStore& Store, const std::string& Text, const TDayRange& Range, bool DryRun,
                          const std::function<void(size_t, size_t)>& Progress) {
-    AnsiString Zone = UserTimeZone();
-    return Store.Import([&] { return ParseCalendar(Text, Range, Zone); }, DryRun, Progress);
+    return Store.Import(Text, Range, DryRun, Progress);
 }
 
 TApplyOutcome TEntryStore::ApplyOne(const TIncoming& Event) {

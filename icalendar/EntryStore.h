@@ -53,10 +53,10 @@ class TEntryStore {
     // Progress is called now and then with (events done, events in all).
     TImportReport Apply(const TParsedCalendar& Parsed, bool DryRun,
                         const std::function<void(size_t, size_t)>& Progress = {});
-    // Apply to the events that Parse returns. Parse runs on a thread of its own (it must not use
-    // the store) while the stored rows and their memo files are read; its error is thrown here,
-    // and nothing is written then.
-    TImportReport Import(const std::function<TParsedCalendar()>& Parse, bool DryRun,
+    // Apply to the events of a calendar text (ParseCalendar in the user's zone), which is parsed
+    // on a thread of its own while the stored rows and their memo files are read. EICalendarError
+    // when the text is not iCalendar at all; nothing is written then.
+    TImportReport Import(const std::string& Text, const TDayRange& Range, bool DryRun,
                          const std::function<void(size_t, size_t)>& Progress = {});
     // One event by the same rules, in a transaction of its own.
     TApplyOutcome ApplyOne(const TIncoming& Event);

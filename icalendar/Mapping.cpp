@@ -876,7 +876,14 @@ TDayRange DefaultRecurrenceWindow(const TCalDay& Today) {
     return R;
 }
 
-TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, const AnsiString& Zone) {
+TParsedCalendar ParseCalendar(const std::string& Text, const TDayRange& Range, const AnsiString& Zone) {
+    TParsedCalendar Out;
+    ParseCalendar(Text, Range, Zone, [&](TParsedCalendar Parsed) { Out = std::move(Parsed); });
+    return Out;
+}
+
+void ParseCalendar(const std::string& Input, const TDayRange& Range, const AnsiString& Zone,
+                   const std::function<void(TParsedCalendar)>& Ready) {
     QuietLibical();
     if (Input.find('\0') != std::string::npos)
         throw EICalendarError(Say("iCalendar 파일이 아닙니다: 이진 데이터가 들어 있습니다.",
@@ -914,7 +921,7 @@ TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, 
                                   "not an iCalendar file: no VCALENDAR"));
     TParsedCalendar Out;
     for (icalcomponent* Cal : Calendars) TParser(Cal, Range, Zone, Out).Run(Cal);
-    return Out;
+    Ready(std::move(Out));
 }
 
 }  // namespace ICalendar

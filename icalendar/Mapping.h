@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,10 @@ struct TParsedCalendar {
 // recurring events are expanded within Range, which must then be bounded (callers give the default
 // window). EICalendarError when the text holds no readable calendar at all.
 TParsedCalendar ParseCalendar(const std::string& Text, const TDayRange& Range, const AnsiString& Zone);
+// The same, handing the result to Ready before the parsed text's memory is given back (which
+// takes a while for a big file), for a caller waiting on another thread.
+void ParseCalendar(const std::string& Text, const TDayRange& Range, const AnsiString& Zone,
+                   const std::function<void(TParsedCalendar)>& Ready);
 
 // The default window for expanding recurring events: one year back to two years ahead of Today.
 TDayRange DefaultRecurrenceWindow(const TCalDay& Today);

@@ -184,17 +184,15 @@ int main(int argc, char** argv) {
             Report(A, ExportJson(R.Exported), ExportSummary(R.Exported, Korean));
         } else {
             std::string Text = ReadInput(A.File);
-            AnsiString Zone = UserTimeZone();
-            auto Parse = [&] { return ParseCalendar(Text, A.Range, Zone); };
             TImportReport R;
             if (FileExists(DatabaseFileName(Schedule::DatabaseName))) {
                 // A schedule that exists has its rows read while the file is parsed.
                 Drives::EnsureDriveC();
                 TEntryStore Store;
-                R = Store.Import(Parse, A.DryRun);
+                R = Store.Import(Text, A.Range, A.DryRun);
             } else {
                 // Parsed before a schedule is made: a file that cannot be read leaves nothing behind.
-                TParsedCalendar Parsed = Parse();
+                TParsedCalendar Parsed = ParseCalendar(Text, A.Range, UserTimeZone());
                 Drives::EnsureDriveC();
                 TEntryStore Store;
                 R = Store.Apply(Parsed, A.DryRun);
