@@ -177,6 +177,7 @@ void Register(const char* Work, void (*Agendix)(benchmark::State&), void (*Basel
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)
             ->Repetitions(Repetitions)
+            ->MeasureProcessCPUTime()  // the work runs on more than one thread
             ->ReportAggregatesOnly(true);
 }
 
