@@ -1,11 +1,12 @@
 #include "icalendar/EntryStore.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <future>
 #include <map>
 #include <set>
 #include <tuple>
@@ -34,10 +35,6 @@ std::string Q(const AnsiString& Name) {
 const std::string& Now() {
     static const std::string S = "strftime('%Y%m%dT%H%M%SZ','now')";
     return S;
-}
-
-std::vector<const AnsiString*> RowTexts(const TEntry& E) {
-    return {&E.Year, &E.Month, &E.Day, &E.Time, &E.StartTime, &E.EndTime, &E.TiTle, &E.MemoFile};
 }
 
 bool SameRow(const TEntry& A, const TEntry& B) {
@@ -152,21 +149,25 @@ std::vector<TStoredEntry> TEntryStore::TState::LoadRows(const std::string& Where
     for (auto* Fd : Fields) Text += ", d." + Q(Fd);
     Text += ", u.Uid, u.Occurrence, u.Created, u.LastModified FROM " + Q(Schedule::TableName) +
             " d LEFT JOIN " + Q(UidTableName) + " u ON u.Entry = d.rowid" + Where;
-    TQuery& R = Open(Text, Params);
     std::vector<TStoredEntry> Rows;
-    Rows.reserve(R.RecordCount());
-    TFields* Fs = R.Fields();
-    for (R.First(); !R.Eof(); R.Next()) {
+    Statement(Text, Params).ForEachRow([&](const TRowView& R) {
         TStoredEntry& Row = Rows.emplace_back();
-        auto Texts = RowTexts(Row.Entry);
-        for (int I = 0; I < 8; ++I) *const_cast<AnsiString*>(Texts[I]) = Fs->Fields(I + 1)->AsString();
-        Row.Id.Row = StrToIntDef(Fs->Fields(0)->AsString(), 0);
-        Row.Id.Uid = Fs->Fields(9)->AsString();
-        Row.Id.Occurrence = Fs->Fields(10)->AsString();
-        Row.Id.Created = Fs->Fields(11)->AsString();
-        Row.Id.LastModified = Fs->Fields(12)->AsString();
-    }
-    R.Close();
+        TEntry& E = Row.Entry;
+        for (auto [Column, Field] : {std::pair{1, &E.Year},
+                                     {2, &E.Month},
+                                     {3, &E.Day},
+                                     {4, &E.Time},
+                                     {5, &E.StartTime},
+                                     {6, &E.EndTime},
+                                     {7, &E.TiTle},
+                                     {8, &E.MemoFile}})
+            *Field = R.Text(Column);
+        Row.Id.Row = R.Integer(0);
+        Row.Id.Uid = R.Text(9);
+        Row.Id.Occurrence = R.Text(10);
+        Row.Id.Created = R.Text(11);
+        Row.Id.LastModified = R.Text(12);
+    });
     return Rows;
 }
 
@@ -216,7 +217,7 @@ TEntryStore::TEntryStore(const AnsiString& DatabaseName) : F(std::make_unique<TS
 
 TEntryStore::~TEntryStore() = default;
 
-std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range) {
+std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range, bool Memos) {
     std::vector<TStoredEntry> Rows = F->LoadRows();
     // Sorted by keys worked out once; the rows are moved only into their place.
     struct TKey {
@@ -239,10 +240,10 @@ std::vector<TStoredEntry> TEntryStore::ReadEntries(const TDayRange& Range) {
     std::sort(Keys.begin(), Keys.end());
     std::vector<TStoredEntry> Out;
     Out.reserve(Keys.size());
-    TMemoFolder Folder;
-    for (const TKey& K : Keys) {
-        TStoredEntry& S = Out.emplace_back(std::move(Rows[K.At]));
-        S.Entry.Memo = DecodeMemo(Folder.Read(S.Entry.MemoFile));
+    for (const TKey& K : Keys) Out.push_back(std::move(Rows[K.At]));
+    if (Memos) {
+        TMemoFolder Folder;
+        for (auto& S : Out) S.Entry.Memo = DecodeMemo(Folder.Read(S.Entry.MemoFile));
     }
     return Out;
 }
@@ -279,18 +280,9 @@ std::string SlotTaken(const std::string& Table) {
            " WHERE \"Year\" = :N0 AND \"Month\" = :N1 AND \"Day\" = :N2 AND" + " \"Time\" = :N3";
 }
 void AddTexts(TParamList& P, const char* const Names[], const TEntry& E) {
-    auto T = RowTexts(E);
+    const AnsiString* T[] = {&E.Year,      &E.Month,   &E.Day,   &E.Time,
+                             &E.StartTime, &E.EndTime, &E.TiTle, &E.MemoFile};
     for (int I = 0; I < 8; ++I) P.emplace_back(Names[I], *T[I]);
-}
-// Memo files staged at once. Each stays open until its batch is synced, and every batch costs a
-// sync of the file system and of the folder: a batch takes a quarter of the descriptors the
-// process may open (256 under the usual limit of 1024), at most 4096.
-size_t MemoBatchSize() {
-    rlimit Limit{};
-    size_t Open = getrlimit(RLIMIT_NOFILE, &Limit) == 0 && Limit.rlim_cur != RLIM_INFINITY
-                      ? static_cast<size_t>(Limit.rlim_cur)
-                      : 1024;
-    return std::clamp<size_t>(Open / 4, 64, 4096);
 }
 constexpr size_t SmallImport = 64;
 // An event's UID and occurrence.
@@ -302,16 +294,71 @@ struct TUidHash {
 };
 const char* const NewNames[] = {"N0", "N1", "N2", "N3", "N4", "N5", "N6", "N7"};
 const char* const OldNames[] = {"O0", "O1", "O2", "O3", "O4", "O5", "O6", "O7"};
+
+struct TMemoBytes {
+    bool Exists = false;
+    std::string Bytes;
+};
+
 }  // namespace
+
+// Rows and memo files read while the file was parsed.
+struct TEntryStore::TPrefetch {
+    std::vector<TStoredEntry> Rows;
+    std::vector<TMemoBytes> Memos;  // of the first rows, as far as the reading got
+};
+
+TImportReport TEntryStore::Import(const std::string& Text, const TDayRange& Range, bool DryRun,
+                                  const std::function<void(size_t, size_t)>& Progress) {
+    AnsiString Zone = UserTimeZone();
+    Say("", "");  // the language of reasons is settled here, not by two threads at once
+    std::promise<TParsedCalendar> Result;
+    std::future<TParsedCalendar> Events = Result.get_future();
+    std::atomic<bool> Parsed = false;
+    // The parser hands over the events first and gives back the parsed text's memory after,
+    // while this thread applies them.
+    auto Parsing = std::async(std::launch::async, [&] {
+        bool Delivered = false;
+        try {
+            ParseCalendar(Text, Range, Zone, [&](TParsedCalendar P) {
+                Result.set_value(std::move(P));
+                Delivered = Parsed = true;
+            });
+        } catch (...) {
+            Parsed = true;
+            if (!Delivered) Result.set_exception(std::current_exception());
+        }
+    });
+    TPrefetch Read;
+    Read.Rows = F->LoadRows();
+    // The memo files are read while the parser works and no longer: the same file imported again
+    // compares every event with its memo, and what is not read by then is read when needed.
+    TMemoFolder Folder;
+    Read.Memos.reserve(Read.Rows.size());
+    for (size_t I = 0; I < Read.Rows.size() && !Parsed; ++I) {
+        TMemoBytes& M = Read.Memos.emplace_back();
+        M.Bytes = Folder.Read(Read.Rows[I].Entry.MemoFile, &M.Exists);
+    }
+    return Apply(Events.get(), DryRun, Progress, &Read);
+}
 
 TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                                  const std::function<void(size_t, size_t)>& Progress) {
+    return Apply(Parsed, DryRun, Progress, nullptr);
+}
+
+TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
+                                 const std::function<void(size_t, size_t)>& Progress, TPrefetch* Read) {
     TImportReport Rep;
     Rep.Skipped = Parsed.Skipped;
     TMemoFolder Folder;
     // A few events (a sync, one event) read only the rows they can touch; a file reads them all.
     std::vector<TStoredEntry> Rows;
-    if (Parsed.Events.size() > SmallImport) {
+    std::vector<TMemoBytes> Memos;
+    if (Parsed.Events.size() > SmallImport && Read) {
+        Rows = std::move(Read->Rows);
+        Memos = std::move(Read->Memos);
+    } else if (Parsed.Events.size() > SmallImport) {
         Rows = F->LoadRows();
     } else {
         std::set<int64_t> Have;
@@ -329,6 +376,12 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                              {{"U", In.Uid}, {"O", In.Occurrence}}));
         }
     }
+    // The stored memo of a row, as read ahead or read now.
+    auto SameMemo = [&](size_t Row, const std::string& Bytes) {
+        if (Row < Memos.size()) return Memos[Row].Exists && Memos[Row].Bytes == Bytes;
+        bool Exists = false;
+        return Folder.Read(Rows[Row].Entry.MemoFile, &Exists) == Bytes && Exists;
+    };
     std::unordered_map<AnsiString, size_t> BySlot(Rows.size() + Parsed.Events.size());
     std::unordered_map<TUidKey, size_t, TUidHash> ByUid(Rows.size() + Parsed.Events.size());
     for (size_t I = 0; I < Rows.size(); ++I) {
@@ -376,9 +429,7 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
         }
         if (Known != ByUid.end()) {
             auto& Row = Rows[Known->second];
-            bool Exists = false;
-            if (SameRow(Row.Entry, In.Entry) && Folder.Read(Row.Entry.MemoFile, &Exists) == P.Bytes &&
-                Exists) {
+            if (SameRow(Row.Entry, In.Entry) && SameMemo(Known->second, P.Bytes)) {
                 ++Rep.Unchanged;
             } else {
                 P.Row = Row.Id.Row;
@@ -403,8 +454,6 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
     }
     if (DryRun || Plans.empty()) return Rep;
 
-    // Memo files are staged first, the rows written in one transaction; memo files go in place
-    // before the commit and are put back when it fails, so that row and memo change together.
     std::string D = Q(Schedule::TableName), U = Q(UidTableName);
     std::string Insert = "INSERT INTO " + D + " (";
     for (int I = 0; I < 8; ++I) Insert += std::string(I ? ", " : "") + Q(Fields[I]);
@@ -419,60 +468,101 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
                         " SET LastModified = coalesce(nullif(:L, ''), LastModified)"
                         " WHERE Entry = CAST(:R AS INTEGER)";
 
-    // One transaction for the whole file; memo files are staged and put in place a batch at a
-    // time (a bounded number of files open at once, one sync per batch) and all put back if the
-    // commit fails.
-    std::vector<std::unique_ptr<TStagedFileSet>> Sets;
-    auto UndoAll = [&] {
-        for (auto It = Sets.rbegin(); It != Sets.rend(); ++It) (*It)->Undo();
-    };
+    // One transaction for the whole file. The memo files are staged on a thread of their own while
+    // the rows are written, then by both threads (a row that is not written has its file
+    // discarded); they are put in place before the commit and all put back if it fails, so that
+    // rows and memos change together.
+    TStagedFileSet Memo(Folder.Path);
     TTransaction T(F->Handle());
-    try {
-        const size_t MemoBatch = MemoBatchSize();
-        for (size_t First = 0; First < Plans.size(); First += MemoBatch) {
-            auto Set = std::make_unique<TStagedFileSet>();
-            for (size_t I = First; I < Plans.size() && I < First + MemoBatch; ++I) {
-                Tick();
-                auto& P = Plans[I];
-                const TIncoming& In = *P.In;
-                TParamList Params;
-                AddTexts(Params, NewNames, In.Entry);
-                bool Written = false;
-                if (P.Row == 0) {
-                    Written = F->Run(Insert, Params) == 1;
-                    if (Written)
-                        F->Run(
-                            Name,
-                            {{"U", In.Uid}, {"O", In.Occurrence}, {"C", In.Created}, {"L", In.LastModified}});
-                    else
-                        --Rep.Imported;
-                } else {
-                    AddTexts(Params, OldNames, P.Old);
-                    Params.emplace_back("R", IntToStr(P.Row));
-                    Written = F->Run(Update, Params) == 1;
-                    if (Written)
-                        F->Run(Stamp, {{"L", In.LastModified}, {"R", IntToStr(P.Row)}});
-                    else
-                        --Rep.Updated;
-                }
-                if (Written)
-                    Set->Add(Folder.Path + "/" + In.Entry.MemoFile, P.Bytes);
-                else
-                    Rep.Skipped.push_back({In.Uid, In.StartText, In.Summary,
-                                           Say("가져오는 동안 다른 프로그램이 그 일정을 바꿨습니다.",
-                                               "another program changed the entry meanwhile")});
+    std::vector<char> Written(Plans.size());
+    {
+        Memo.Resize(Plans.size());
+        std::atomic<size_t> Next = 0;
+        std::atomic<bool> Stop = false;
+        auto StageSome = [&] {
+            try {
+                for (size_t I; !Stop && (I = Next++) < Plans.size();)
+                    Memo.Stage(I, Plans[I].In->Entry.MemoFile, Plans[I].Bytes, Plans[I].Row == 0);
+            } catch (...) {
+                Stop = true;  // the other thread stops too: the import fails
+                throw;
             }
-            Set->Install();
-            Sets.push_back(std::move(Set));
+        };
+        auto Staging = std::async(std::launch::async, StageSome);
+        struct TStopper {  // a failure here stops the staging before the future waits for it
+            std::atomic<bool>& Flag;
+            ~TStopper() { Flag = true; }
+        } Stopper{Stop};
+        for (size_t I = 0; I < Plans.size(); ++I) {
+            Tick();
+            auto& P = Plans[I];
+            const TIncoming& In = *P.In;
+            TParamList Params;
+            AddTexts(Params, NewNames, In.Entry);
+            if (P.Row == 0) {
+                Written[I] = F->Run(Insert, Params) == 1;
+                if (Written[I])
+                    F->Run(Name,
+                           {{"U", In.Uid}, {"O", In.Occurrence}, {"C", In.Created}, {"L", In.LastModified}});
+                else
+                    --Rep.Imported;
+            } else {
+                AddTexts(Params, OldNames, P.Old);
+                Params.emplace_back("R", IntToStr(P.Row));
+                Written[I] = F->Run(Update, Params) == 1;
+                if (Written[I])
+                    F->Run(Stamp, {{"L", In.LastModified}, {"R", IntToStr(P.Row)}});
+                else
+                    --Rep.Updated;
+            }
+            if (!Written[I])
+                Rep.Skipped.push_back({In.Uid, In.StartText, In.Summary,
+                                       Say("가져오는 동안 다른 프로그램이 그 일정을 바꿨습니다.",
+                                           "another program changed the entry meanwhile")});
         }
+        StageSome();
+        Staging.get();
+    }
+    for (size_t I = 0; I < Plans.size(); ++I)
+        if (!Written[I]) Memo.Discard(I);
+    Memo.Install();
+    try {
         T.Commit();
     } catch (...) {
-        UndoAll();
+        Memo.Undo();
         throw;
     }
-    for (auto& Set : Sets) Set->Finish();
+    Memo.Finish();
     if (Progress) Progress(Total * 2, Total * 2);
     return Rep;
+}
+
+TExportResult ExportEntries(TEntryStore& Store, const TDayRange& Range, const AnsiString& Zone) {
+    std::vector<TStoredEntry> Entries = Store.ReadEntries(Range, false);
+    TCalendarText Frame = CalendarFrame(Zone);
+    // Each half of the entries has its memo files read and its events written on a thread of its
+    // own; the halves are joined in order, so the text is the one ExportCalendar writes.
+    TMemoFolder Folder;
+    auto Part = [&](size_t From, size_t To, int& Exported) {
+        for (size_t I = From; I < To; ++I)
+            Entries[I].Entry.Memo = DecodeMemo(Folder.Read(Entries[I].Entry.MemoFile));
+        return ExportEvents(Entries.data() + From, To - From, Zone, Exported);
+    };
+    size_t Half = Entries.size() / 2;
+    int Later = 0;
+    auto Second = std::async(std::launch::async, Part, Half, Entries.size(), std::ref(Later));
+    TExportResult R;
+    std::string First = Part(0, Half, R.Exported);
+    std::string Rest = Second.get();
+    R.Exported += Later;
+    R.Text.reserve(Frame.Head.size() + First.size() + Rest.size() + Frame.Tail.size());
+    R.Text.append(Frame.Head).append(First).append(Rest).append(Frame.Tail);
+    return R;
+}
+
+TImportReport ImportText(TEntryStore& Store, const std::string& Text, const TDayRange& Range, bool DryRun,
+                         const std::function<void(size_t, size_t)>& Progress) {
+    return Store.Import(Text, Range, DryRun, Progress);
 }
 
 TApplyOutcome TEntryStore::ApplyOne(const TIncoming& Event) {

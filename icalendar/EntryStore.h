@@ -40,8 +40,9 @@ class TEntryStore {
     TEntryStore(const TEntryStore&) = delete;
     TEntryStore& operator=(const TEntryStore&) = delete;
 
-    // The entries whose date lies in Range, ordered by date and slot hour, memo texts read.
-    std::vector<TStoredEntry> ReadEntries(const TDayRange& Range = {});
+    // The entries whose date lies in Range, ordered by date and slot hour, memo texts read unless
+    // Memos is false.
+    std::vector<TStoredEntry> ReadEntries(const TDayRange& Range = {}, bool Memos = true);
     // The entry made from an event (UID and occurrence), if there is one.
     std::optional<TStoredEntry> FindByUid(const AnsiString& Uid, const AnsiString& Occurrence = "");
 
@@ -52,6 +53,11 @@ class TEntryStore {
     // Progress is called now and then with (events done, events in all).
     TImportReport Apply(const TParsedCalendar& Parsed, bool DryRun,
                         const std::function<void(size_t, size_t)>& Progress = {});
+    // Apply to the events of a calendar text (ParseCalendar in the user's zone), which is parsed
+    // on a thread of its own while the stored rows and their memo files are read. EICalendarError
+    // when the text is not iCalendar at all; nothing is written then.
+    TImportReport Import(const std::string& Text, const TDayRange& Range, bool DryRun,
+                         const std::function<void(size_t, size_t)>& Progress = {});
     // One event by the same rules, in a transaction of its own.
     TApplyOutcome ApplyOne(const TIncoming& Event);
 
@@ -61,6 +67,9 @@ class TEntryStore {
 
   private:
     struct TState;
+    struct TPrefetch;
+    TImportReport Apply(const TParsedCalendar& Parsed, bool DryRun,
+                        const std::function<void(size_t, size_t)>& Progress, TPrefetch* Read);
     std::unique_ptr<TState> F;
 };
 

@@ -30,19 +30,6 @@ bool KoreanLocale() {
     return false;
 }
 
-TExportResult ExportEntries(TEntryStore& Store, const TDayRange& Range, const AnsiString& Zone) {
-    auto Entries = Store.ReadEntries(Range);
-    TExportResult R;
-    R.Text = ExportCalendar(Entries, Zone, &R.Exported);
-    return R;
-}
-
-TImportReport ImportText(TEntryStore& Store, const std::string& Text, const TDayRange& Range, bool DryRun,
-                         const std::function<void(size_t, size_t)>& Progress) {
-    TParsedCalendar Parsed = ParseCalendar(Text, Range, UserTimeZone());
-    return Store.Apply(Parsed, DryRun, Progress);
-}
-
 namespace {
 void JsonString(std::string& Out, const AnsiString& S) {
     Out += '"';

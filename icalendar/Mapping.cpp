@@ -228,8 +228,13 @@ icalcomponent* EntryEvent(const TStoredEntry& S, const AnsiString& Zone, TStamps
 }
 }  // namespace
 
-std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone, int* Exported) {
-    QuietLibical();
+namespace {
+void Take(std::string& Out, char* Text) {
+    if (Text) Out += Text;
+    std::free(Text);
+}
+
+TComponentPtr NewCalendar(const AnsiString& Zone) {
     TComponentPtr Cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(Cal.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(Cal.get(), icalproperty_new_prodid("-//Agendix//Agendix 1.0//KO"));
@@ -241,33 +246,50 @@ std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiS
             icalproperty_set_tzid(Id, Zone.c_str());
         icalcomponent_add_component(Cal.get(), Vtz);
     }
-    auto Take = [](std::string& Out, char* Text) {
-        if (Text) Out += Text;
-        std::free(Text);
-    };
-    // The calendar's own lines, then each event written, appended and freed in turn (a tree of
-    // every event at once is slow to build and to free), then the calendar's end.
+    return Cal;
+}
+}  // namespace
+
+TCalendarText CalendarFrame(const AnsiString& Zone) {
+    QuietLibical();
+    TCalendarText T;
+    Take(T.Head, icalcomponent_as_ical_string_r(NewCalendar(Zone).get()));
+    size_t End = T.Head.rfind("END:VCALENDAR");
+    if (End != std::string::npos) {
+        T.Tail = T.Head.substr(End);
+        T.Head.resize(End);
+    }
+    return T;
+}
+
+std::string ExportEvents(const TStoredEntry* First, size_t Count, const AnsiString& Zone, int& Exported) {
+    QuietLibical();
+    // Each event is written as a part of a calendar, appended and freed in turn (a tree of every
+    // event at once is slow to build and to free).
+    TComponentPtr Cal = NewCalendar(Zone);
     std::string Out;
-    Take(Out, icalcomponent_as_ical_string_r(Cal.get()));
-    size_t End = Out.rfind("END:VCALENDAR");
-    std::string Tail = End == std::string::npos ? std::string() : Out.substr(End);
-    Out.resize(Out.size() - Tail.size());
     TStamps Created, Modified;
-    int Count = 0;
-    for (auto& E : Entries) {
-        int Hour = StrToIntDef(E.Entry.Time, -1);
-        TCalDay D{StrToIntDef(E.Entry.Year, 0), StrToIntDef(E.Entry.Month, 0), StrToIntDef(E.Entry.Day, 0)};
+    for (const TStoredEntry* E = First; E != First + Count; ++E) {
+        int Hour = StrToIntDef(E->Entry.Time, -1);
+        TCalDay D{StrToIntDef(E->Entry.Year, 0), StrToIntDef(E->Entry.Month, 0),
+                  StrToIntDef(E->Entry.Day, 0)};
         TDateTime Unused;
         if (Hour < 6 || Hour > 21 || !TryEncodeDate(D.Year, D.Month, D.Day, Unused)) continue;
-        icalcomponent* Ev = EntryEvent(E, Zone, Created, Modified);
+        icalcomponent* Ev = EntryEvent(*E, Zone, Created, Modified);
         icalcomponent_add_component(Cal.get(), Ev);
         Take(Out, icalcomponent_as_ical_string_r(Ev));
         icalcomponent_remove_component(Cal.get(), Ev);
         icalcomponent_free(Ev);
-        ++Count;
+        ++Exported;
     }
+    return Out;
+}
+
+std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone, int* Exported) {
+    TCalendarText Frame = CalendarFrame(Zone);
+    int Count = 0;
+    std::string Out = Frame.Head + ExportEvents(Entries.data(), Entries.size(), Zone, Count) + Frame.Tail;
     if (Exported) *Exported = Count;
-    Out += Tail;
     return Out;
 }
 
@@ -334,26 +356,73 @@ icaltimetype ToUser(icaltimetype T, icaltimezone* User) {
     return icaltime_convert_to_zone(T, User);
 }
 
-AnsiString PropText(icalcomponent* C, icalproperty_kind Kind, const char* (*Get)(const icalproperty*)) {
-    icalproperty* P = icalcomponent_get_first_property(C, Kind);
+AnsiString PropText(icalproperty* P, const char* (*Get)(const icalproperty*)) {
     const char* V = P ? Get(P) : nullptr;
     return V ? AnsiString(V) : AnsiString();
 }
 
-AnsiString XProp(icalcomponent* C, const char* Name) {
-    for (icalproperty* P = icalcomponent_get_first_property(C, ICAL_X_PROPERTY); P;
-         P = icalcomponent_get_next_property(C, ICAL_X_PROPERTY)) {
-        const char* N = icalproperty_get_x_name(P);
-        if (N && strcasecmp(N, Name) == 0) {
-            const char* V = icalproperty_get_x(P);
-            return V ? AnsiString(V) : AnsiString();
-        }
-    }
-    return {};
+AnsiString PropText(icalcomponent* C, icalproperty_kind Kind, const char* (*Get)(const icalproperty*)) {
+    return PropText(icalcomponent_get_first_property(C, Kind), Get);
 }
 
-AnsiString UtcPropText(icalcomponent* C, icalproperty_kind Kind) {
-    icalproperty* P = icalcomponent_get_first_property(C, Kind);
+// The properties an event is read by, the first of each kind, found in one pass over them: a
+// look-up by kind walks them all again each time.
+struct TProps {
+    icalproperty *Uid = nullptr, *Summary = nullptr, *Description = nullptr, *RecurrenceId = nullptr,
+                 *Rrule = nullptr, *Rdate = nullptr, *Start = nullptr, *End = nullptr, *Duration = nullptr,
+                 *LastModified = nullptr, *Stamp = nullptr, *Created = nullptr, *Slot = nullptr,
+                 *RawStart = nullptr, *RawEnd = nullptr;
+
+    static TProps Of(icalcomponent* C) {
+        TProps Props;
+        for (icalproperty* P = icalcomponent_get_first_property(C, ICAL_ANY_PROPERTY); P;
+             P = icalcomponent_get_next_property(C, ICAL_ANY_PROPERTY))
+            if (icalproperty** Found = Props.Place(P); Found && !*Found) *Found = P;
+        return Props;
+    }
+
+  private:
+    icalproperty** Place(icalproperty* P) {
+        switch (icalproperty_isa(P)) {
+            case ICAL_UID_PROPERTY:
+                return &Uid;
+            case ICAL_SUMMARY_PROPERTY:
+                return &Summary;
+            case ICAL_DESCRIPTION_PROPERTY:
+                return &Description;
+            case ICAL_RECURRENCEID_PROPERTY:
+                return &RecurrenceId;
+            case ICAL_RRULE_PROPERTY:
+                return &Rrule;
+            case ICAL_RDATE_PROPERTY:
+                return &Rdate;
+            case ICAL_DTSTART_PROPERTY:
+                return &Start;
+            case ICAL_DTEND_PROPERTY:
+                return &End;
+            case ICAL_DURATION_PROPERTY:
+                return &Duration;
+            case ICAL_LASTMODIFIED_PROPERTY:
+                return &LastModified;
+            case ICAL_DTSTAMP_PROPERTY:
+                return &Stamp;
+            case ICAL_CREATED_PROPERTY:
+                return &Created;
+            case ICAL_X_PROPERTY: {
+                const char* N = icalproperty_get_x_name(P);
+                if (!N) return nullptr;
+                if (strcasecmp(N, "X-AGENDIX-SLOT") == 0) return &Slot;
+                if (strcasecmp(N, "X-AGENDIX-STARTTIME") == 0) return &RawStart;
+                if (strcasecmp(N, "X-AGENDIX-ENDTIME") == 0) return &RawEnd;
+                return nullptr;
+            }
+            default:
+                return nullptr;
+        }
+    }
+};
+
+AnsiString UtcPropText(icalproperty* P) {
     if (!P) return {};
     icaltimetype T = icalvalue_get_datetime(icalproperty_get_value(P));
     if (icaltime_is_null_time(T) || !icaltime_is_valid_time(T) || T.is_date) return {};
@@ -363,6 +432,7 @@ AnsiString UtcPropText(icalcomponent* C, icalproperty_kind Kind) {
 
 // An event's description of itself, common to all its occurrences.
 struct TEventInfo {
+    TProps Props;
     AnsiString Uid, Summary, Description, Slot, RawStart, RawEnd, LastModified, Created;
     bool HasDuration = false;
     icaldurationtype Duration{};
@@ -370,15 +440,16 @@ struct TEventInfo {
 
 TEventInfo InfoOf(icalcomponent* Ev) {
     TEventInfo I;
-    I.Uid = PropText(Ev, ICAL_UID_PROPERTY, icalproperty_get_uid);
-    I.Summary = PropText(Ev, ICAL_SUMMARY_PROPERTY, icalproperty_get_summary);
-    I.Description = PropText(Ev, ICAL_DESCRIPTION_PROPERTY, icalproperty_get_description);
-    I.Slot = XProp(Ev, "X-AGENDIX-SLOT");
-    I.RawStart = XProp(Ev, "X-AGENDIX-STARTTIME");
-    I.RawEnd = XProp(Ev, "X-AGENDIX-ENDTIME");
-    I.LastModified = UtcPropText(Ev, ICAL_LASTMODIFIED_PROPERTY);
-    if (I.LastModified.empty()) I.LastModified = UtcPropText(Ev, ICAL_DTSTAMP_PROPERTY);
-    I.Created = UtcPropText(Ev, ICAL_CREATED_PROPERTY);
+    const TProps& P = I.Props = TProps::Of(Ev);
+    I.Uid = PropText(P.Uid, icalproperty_get_uid);
+    I.Summary = PropText(P.Summary, icalproperty_get_summary);
+    I.Description = PropText(P.Description, icalproperty_get_description);
+    I.Slot = PropText(P.Slot, icalproperty_get_x);
+    I.RawStart = PropText(P.RawStart, icalproperty_get_x);
+    I.RawEnd = PropText(P.RawEnd, icalproperty_get_x);
+    I.LastModified = UtcPropText(P.LastModified);
+    if (I.LastModified.empty()) I.LastModified = UtcPropText(P.Stamp);
+    I.Created = UtcPropText(P.Created);
     return I;
 }
 
@@ -404,11 +475,11 @@ class TParser {
         for (icalcomponent* C = icalcomponent_get_first_component(Cal, ICAL_ANY_COMPONENT); C;
              C = icalcomponent_get_next_component(Cal, ICAL_ANY_COMPONENT)) {
             if (icalcomponent_isa(C) != ICAL_VEVENT_COMPONENT) continue;
-            AnsiString Uid = PropText(C, ICAL_UID_PROPERTY, icalproperty_get_uid);
-            if (icalcomponent_get_first_property(C, ICAL_RECURRENCEID_PROPERTY))
+            TProps P = TProps::Of(C);
+            AnsiString Uid = PropText(P.Uid, icalproperty_get_uid);
+            if (P.RecurrenceId)
                 Overrides[Uid].push_back(C);
-            else if (icalcomponent_get_first_property(C, ICAL_RRULE_PROPERTY) ||
-                     icalcomponent_get_first_property(C, ICAL_RDATE_PROPERTY))
+            else if (P.Rrule || P.Rdate)
                 Masters.insert(Uid);
         }
         for (icalcomponent* C = icalcomponent_get_first_component(Cal, ICAL_ANY_COMPONENT); C;
@@ -422,7 +493,7 @@ class TParser {
                 continue;
             }
             TEventInfo Info = InfoOf(C);
-            bool IsOverride = icalcomponent_get_first_property(C, ICAL_RECURRENCEID_PROPERTY) != nullptr;
+            bool IsOverride = Info.Props.RecurrenceId != nullptr;
             if (IsOverride && Masters.count(Info.Uid)) continue;  // taken with its master below
             if (Masters.count(Info.Uid) && !IsOverride)
                 Recurring(C, Info, Overrides[Info.Uid]);
@@ -447,8 +518,8 @@ class TParser {
         FOut.Skipped.push_back({I.Uid, Start, ValidUtf8(I.Summary), Why});
     }
 
-    bool Start(icalcomponent* C, icaltimetype& T, AnsiString& Why) {
-        icalproperty* P = icalcomponent_get_first_property(C, ICAL_DTSTART_PROPERTY);
+    bool Start(const TProps& Props, icaltimetype& T, AnsiString& Why) {
+        icalproperty* P = Props.Start;
         if (!P) {
             Why = Say("시작 시각(DTSTART)이 없습니다.", "no start time (DTSTART)");
             return false;
@@ -462,9 +533,9 @@ class TParser {
     }
 
     // The event's end for a start: DTEND, else DTSTART + DURATION, else the start itself.
-    bool End(icalcomponent* C, icaltimetype Begin, icaltimetype OriginalStart, icaltimetype& T,
+    bool End(const TProps& Props, icaltimetype Begin, icaltimetype OriginalStart, icaltimetype& T,
              AnsiString& Why) {
-        if (icalproperty* P = icalcomponent_get_first_property(C, ICAL_DTEND_PROPERTY)) {
+        if (icalproperty* P = Props.End) {
             icaltimetype V = icalproperty_get_dtend(P);
             if (!RealTime(V)) {
                 Why = Say("종료 시각을 읽을 수 없습니다.", "unreadable end time");
@@ -480,7 +551,7 @@ class TParser {
             }
             return true;
         }
-        if (icalproperty* P = icalcomponent_get_first_property(C, ICAL_DURATION_PROPERTY)) {
+        if (icalproperty* P = Props.Duration) {
             icaldurationtype D = icalproperty_get_duration(P);
             if (icaldurationtype_is_bad_duration(D)) {
                 Why = Say("기간(DURATION)을 읽을 수 없습니다.", "unreadable duration");
@@ -602,7 +673,7 @@ class TParser {
     bool Span(icalcomponent* C, TEventInfo& I, icaltimetype& S, icaltimetype& E) {
         if (I.Uid.empty()) I.Uid = SyntheticUid(C);
         AnsiString Why;
-        if (Start(C, S, Why) && End(C, S, S, E, Why)) return true;
+        if (Start(I.Props, S, Why) && End(I.Props, S, S, E, Why)) return true;
         Skip(C, Why);
         return false;
     }
@@ -613,7 +684,7 @@ class TParser {
         if (!Span(C, I, S, E)) return;
         AnsiString Key;
         if (IsOverride) {
-            icalproperty* R = icalcomponent_get_first_property(C, ICAL_RECURRENCEID_PROPERTY);
+            icalproperty* R = I.Props.RecurrenceId;
             icaltimetype RV;
             if (!ZonedValue(FZones, R, icalproperty_get_recurrenceid(R), RV, Why)) {
                 Skip(C, Why);
@@ -729,7 +800,7 @@ class TParser {
         for (auto& [T, Key] : Kept) {
             icaltimetype E2;
             AnsiString W;
-            if (!End(C, T, S, E2, W)) {
+            if (!End(I.Props, T, S, E2, W)) {
                 Note(I, LocalText(ToUser(T, FUser)), W);
                 continue;
             }
@@ -740,7 +811,7 @@ class TParser {
             if (OI.Uid.empty()) OI.Uid = I.Uid;
             icaltimetype OS, OE;
             AnsiString W;
-            if (!Start(O, OS, W) || !End(O, OS, OS, OE, W)) {
+            if (!Start(OI.Props, OS, W) || !End(OI.Props, OS, OS, OE, W)) {
                 Skip(O, W);
                 continue;
             }
@@ -805,7 +876,14 @@ TDayRange DefaultRecurrenceWindow(const TCalDay& Today) {
     return R;
 }
 
-TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, const AnsiString& Zone) {
+TParsedCalendar ParseCalendar(const std::string& Text, const TDayRange& Range, const AnsiString& Zone) {
+    TParsedCalendar Out;
+    ParseCalendar(Text, Range, Zone, [&](TParsedCalendar Parsed) { Out = std::move(Parsed); });
+    return Out;
+}
+
+void ParseCalendar(const std::string& Input, const TDayRange& Range, const AnsiString& Zone,
+                   const std::function<void(TParsedCalendar)>& Ready) {
     QuietLibical();
     if (Input.find('\0') != std::string::npos)
         throw EICalendarError(Say("iCalendar 파일이 아닙니다: 이진 데이터가 들어 있습니다.",
@@ -843,7 +921,7 @@ TParsedCalendar ParseCalendar(const std::string& Input, const TDayRange& Range, 
                                   "not an iCalendar file: no VCALENDAR"));
     TParsedCalendar Out;
     for (icalcomponent* Cal : Calendars) TParser(Cal, Range, Zone, Out).Run(Cal);
-    return Out;
+    Ready(std::move(Out));
 }
 
 }  // namespace ICalendar

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,16 @@ AnsiString UserTimeZone();
 // when given, is the number of events written (rows that are no entry are left out).
 std::string ExportCalendar(const std::vector<TStoredEntry>& Entries, const AnsiString& Zone,
                            int* Exported = nullptr);
+
+// ExportCalendar's text in parts, so that the events of one calendar can be written on several
+// threads (libical shares no state between separate components): the calendar's lines before its
+// events (its VTIMEZONE too) and after them; and the events of Count entries from First, whose
+// number is added to Exported.
+struct TCalendarText {
+    std::string Head, Tail;
+};
+TCalendarText CalendarFrame(const AnsiString& Zone);
+std::string ExportEvents(const TStoredEntry* First, size_t Count, const AnsiString& Zone, int& Exported);
 
 // An adjusted or skipped event: who it is and why, in plain words.
 struct TEventNote {
@@ -49,6 +60,10 @@ struct TParsedCalendar {
 // recurring events are expanded within Range, which must then be bounded (callers give the default
 // window). EICalendarError when the text holds no readable calendar at all.
 TParsedCalendar ParseCalendar(const std::string& Text, const TDayRange& Range, const AnsiString& Zone);
+// The same, handing the result to Ready before the parsed text's memory is given back (which
+// takes a while for a big file), for a caller waiting on another thread.
+void ParseCalendar(const std::string& Text, const TDayRange& Range, const AnsiString& Zone,
+                   const std::function<void(TParsedCalendar)>& Ready);
 
 // The default window for expanding recurring events: one year back to two years ahead of Today.
 TDayRange DefaultRecurrenceWindow(const TCalDay& Today);

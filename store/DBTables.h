@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <string_view>
 
 #include "store/DB.h"
 
@@ -95,6 +96,15 @@ class TTable : public TDBDataSet {
     std::unique_ptr<TFieldDefs> FFieldDefs;
 };
 
+// One row of a query as ForEachRow hands it over: column texts as the engine stores them, valid
+// until the next row.
+class TRowView {
+  public:
+    virtual ~TRowView() = default;
+    virtual std::string_view Text(int Column) const = 0;  // empty for NULL
+    virtual int64_t Integer(int Column) const = 0;
+};
+
 // A SQL text run on the database with its parameters; its rows are read-only. ":Name" marks a
 // parameter; one without a value is bound as NULL, so comparisons with it match no row.
 class TQuery : public TDBDataSet {
@@ -108,6 +118,9 @@ class TQuery : public TDBDataSet {
     int ParamCount() const { return FParams->Count(); }
     void ExecSQL();  // runs a statement that returns no rows, in a transaction of its own
     int RowsAffected() const { return FRowsAffected; }  // by the last ExecSQL
+    // Runs the SQL text and hands each row to Row without holding it, for readers of many rows
+    // that keep them in a form of their own; the data set stays closed.
+    void ForEachRow(const std::function<void(const TRowView& Row)>& Row);
     bool CanModify() const override { return false; }
     void Loaded() override;
 

@@ -374,6 +374,12 @@ AnsiString TStatement::ColumnText(int Column) const {
     return AnsiString(reinterpret_cast<const char*>(Text), sqlite3_column_bytes(FStmt, Column));
 }
 
+std::string_view TStatement::ColumnView(int Column) const {
+    const unsigned char* Text = sqlite3_column_text(FStmt, Column);
+    if (!Text) return {};
+    return {reinterpret_cast<const char*>(Text), static_cast<size_t>(sqlite3_column_bytes(FStmt, Column))};
+}
+
 int64_t TStatement::ColumnInt(int Column) const {
     return sqlite3_column_int64(FStmt, Column);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/DB.h"
@@ -56,6 +57,7 @@ class TStatement {
     void Run();   // steps to the end
     int ColumnCount() const;
     AnsiString ColumnText(int Column) const;
+    std::string_view ColumnView(int Column) const;  // valid until the next Step
     int64_t ColumnInt(int Column) const;
     bool ColumnIsNull(int Column) const;
     bool ColumnIsInteger(int Column) const;

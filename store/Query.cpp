@@ -60,6 +60,21 @@ std::unique_ptr<TRowSource> TQuery::OpenRows() {
     return StatementRows(std::move(Stmt), false);
 }
 
+void TQuery::ForEachRow(const std::function<void(const TRowView& Row)>& Row) {
+    CheckInactive();
+    AnsiString Sql = FSQL->Text();
+    if (Trim(Sql).empty()) Error("No SQL statement given");
+    TStatement S(Database(), Sql);
+    BindParams(S, *FParams);
+    struct TView : TRowView {
+        const TStatement& S;
+        explicit TView(const TStatement& Stmt) : S(Stmt) {}
+        std::string_view Text(int Column) const override { return S.ColumnView(Column); }
+        int64_t Integer(int Column) const override { return S.ColumnInt(Column); }
+    } View(S);
+    while (S.Step()) Row(View);
+}
+
 void TQuery::ExecSQL() {
     CheckInactive();
     AnsiString Sql = FSQL->Text();

@@ -12,6 +12,7 @@
 #include "app/cli/SyncCommands.h"
 #include "icalendar/EntryStore.h"
 #include "platform/rtl/Files.h"
+#include "store/Schedule.h"
 
 using namespace ICalendar;
 
@@ -183,11 +184,19 @@ int main(int argc, char** argv) {
             Report(A, ExportJson(R.Exported), ExportSummary(R.Exported, Korean));
         } else {
             std::string Text = ReadInput(A.File);
-            // Parsed before the store is touched: a file that cannot be read changes nothing.
-            TParsedCalendar Parsed = ParseCalendar(Text, A.Range, UserTimeZone());
-            Drives::EnsureDriveC();
-            TEntryStore Store;
-            TImportReport R = Store.Apply(Parsed, A.DryRun);
+            TImportReport R;
+            if (FileExists(DatabaseFileName(Schedule::DatabaseName))) {
+                // A schedule that exists has its rows read while the file is parsed.
+                Drives::EnsureDriveC();
+                TEntryStore Store;
+                R = Store.Import(Text, A.Range, A.DryRun);
+            } else {
+                // Parsed before a schedule is made: a file that cannot be read leaves nothing behind.
+                TParsedCalendar Parsed = ParseCalendar(Text, A.Range, UserTimeZone());
+                Drives::EnsureDriveC();
+                TEntryStore Store;
+                R = Store.Apply(Parsed, A.DryRun);
+            }
             Report(A, ImportJson(R), ImportSummary(R, A.DryRun, Korean));
         }
         return 0;

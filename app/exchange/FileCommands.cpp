@@ -65,14 +65,15 @@ void ImportCalendar() {
         std::error_code Ec;
         if (std::filesystem::file_size(Drives::ToNative(Name), Ec) > MaxFileSize && !Ec)
             throw EICalendarError("파일이 너무 큽니다 (256 MB 초과).");
-        TParsedCalendar Parsed = ParseCalendar(ReadFileBytes(Name), {}, UserTimeZone());
+        std::string Text = ReadFileBytes(Name);
         std::unique_ptr<TProgressWindow> Progress;
-        if (Parsed.Events.size() > ProgressFrom)
-            Progress = std::make_unique<TProgressWindow>(Caption, "일정을 가져오는 중입니다…");
         TImportReport R;
         {
+            // The schedule's rows are read while the file is parsed; progress counts each event twice.
             TEntryStore Store;
-            R = Store.Apply(Parsed, false, [&](size_t Done, size_t Total) {
+            R = Store.Import(Text, {}, false, [&](size_t Done, size_t Total) {
+                if (!Progress && Total / 2 > ProgressFrom)
+                    Progress = std::make_unique<TProgressWindow>(Caption, "일정을 가져오는 중입니다…");
                 if (Progress) Progress->Update(Done, Total);
             });
         }

@@ -70,11 +70,6 @@ TStagedFile::TStagedFile(const AnsiString& Path, const std::string& Bytes)
     Stage(Bytes);
 }
 
-TStagedFile::TStagedFile(const std::string& NativeTarget, const std::string& Bytes, bool Deferred)
-    : FPath(NativeTarget), FTarget(NativeTarget), FDeferred(Deferred) {
-    Stage(Bytes);
-}
-
 void TStagedFile::Stage(const std::string& Bytes) {
     struct stat Old;
     if (stat(FTarget.c_str(), &Old) == 0) {
@@ -93,7 +88,7 @@ void TStagedFile::Stage(const std::string& Bytes) {
     flock(FFd, LOCK_EX);
     int Rc = WriteAll(FFd, Bytes);
     if (Rc == 0 && FHadOld && fchmod(FFd, FOldMode) != 0) Rc = errno;
-    if (Rc == 0 && !FDeferred && fsync(FFd) != 0) Rc = errno;
+    if (Rc == 0 && fsync(FFd) != 0) Rc = errno;
     if (Rc != 0) Fail(Rc);
 }
 
@@ -121,7 +116,6 @@ void TStagedFile::Install() {
     FInstalled = true;
     close(FFd);
     FFd = -1;
-    if (FDeferred) return;
     if (int Rc = SyncFolder(FolderOf(FTarget)); Rc != 0) {
         Undo();
         Fail(Rc);
@@ -151,23 +145,118 @@ void WriteFileAtomic(const AnsiString& Path, const std::string& Bytes) {
     File.Finish();
 }
 
-void TStagedFileSet::Add(const std::string& NativePath, const std::string& Bytes) {
-    FFiles.push_back(std::unique_ptr<TStagedFile>(new TStagedFile(NativePath, Bytes, true)));
+TStagedFileSet::TStagedFileSet(const std::string& NativeFolder) : FFolder(NativeFolder) {
+    FDir = open(FFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (FDir < 0) Fail("", errno);
+    for (int Try = 0; FStage < 0; ++Try) {
+        FStageName = std::string(".import") + kTempMark + RandomSuffix();
+        if (mkdirat(FDir, FStageName.c_str(), 0700) != 0) {
+            if (errno != EEXIST || Try > 20) Fail("", errno);
+            continue;
+        }
+        FStage = openat(FDir, FStageName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (FStage < 0) Fail("", errno);
+    }
+    flock(FStage, LOCK_EX);
+}
+
+TStagedFileSet::~TStagedFileSet() {
+    if (FStage >= 0) {
+        for (auto& F : FFiles)
+            if (F.Staged) unlinkat(FStage, F.Name.c_str(), 0);
+        unlinkat(FDir, FStageName.c_str(), AT_REMOVEDIR);
+        close(FStage);
+    }
+    if (FDir >= 0) close(FDir);
+}
+
+void TStagedFileSet::Fail(const std::string& Name, int Error) const {
+    throw EFCreateError("Cannot create file \"" + FFolder + (Name.empty() ? "" : "/" + Name) + "\". " +
+                        std::strerror(Error));
+}
+
+// A file that is there already: it must be a file we may write, and its mode and text are kept.
+void TStagedFileSet::KeepOld(TFile& F) {
+    struct stat Old;
+    if (fstatat(FDir, F.Name.c_str(), &Old, 0) != 0) {
+        if (errno != ENOENT) Fail(F.Name, errno);
+        return;
+    }
+    if (S_ISDIR(Old.st_mode)) Fail(F.Name, EISDIR);
+    if (!(Old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || faccessat(FDir, F.Name.c_str(), W_OK, 0) != 0)
+        Fail(F.Name, EACCES);
+    F.HadOld = true;
+    F.OldMode = Old.st_mode & 07777;
+}
+
+size_t TStagedFileSet::Add(const std::string& Name, const std::string& Bytes, bool New) {
+    Resize(FFiles.size() + 1);
+    Stage(FFiles.size() - 1, Name, Bytes, New);
+    return FFiles.size() - 1;
+}
+
+void TStagedFileSet::Resize(size_t Count) {
+    FFiles.resize(Count);
+}
+
+void TStagedFileSet::Stage(size_t Index, const std::string& Name, const std::string& Bytes, bool New) {
+    TFile& F = FFiles.at(Index);
+    F.Name = Name;
+    if (!New) KeepOld(F);
+    int Fd = openat(FStage, Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, F.HadOld ? 0600 : 0666);
+    if (Fd < 0) Fail(Name, errno);
+    F.Staged = true;
+    int Rc = WriteAll(Fd, Bytes);
+    if (Rc == 0 && F.HadOld && fchmod(Fd, F.OldMode) != 0) Rc = errno;
+    if (close(Fd) != 0 && Rc == 0) Rc = errno;
+    if (Rc != 0) Fail(Name, Rc);
+}
+
+void TStagedFileSet::Discard(size_t Index) {
+    TFile& F = FFiles.at(Index);
+    if (F.Staged) unlinkat(FStage, F.Name.c_str(), 0);
+    F.Staged = false;
+}
+
+// Moves one staged file into place. A file thought new is moved only where there is none; when
+// one is there after all (or the file system cannot promise that), it is treated as a replaced one.
+void TStagedFileSet::Place(TFile& F) {
+    const char* Name = F.Name.c_str();
+    if (!F.HadOld) {
+        if (renameat2(FStage, Name, FDir, Name, RENAME_NOREPLACE) == 0) {
+            F.Staged = false;
+            F.Installed = true;
+            return;
+        }
+        if (errno != EEXIST && errno != EINVAL) Fail(F.Name, errno);
+        KeepOld(F);
+        if (F.HadOld) {  // the staged bytes are synced already; its new mode is synced with it
+            int Fd = openat(FStage, Name, O_RDONLY | O_CLOEXEC);
+            if (Fd < 0) Fail(F.Name, errno);
+            int Rc = fchmod(Fd, F.OldMode) == 0 && fsync(Fd) == 0 ? 0 : errno;
+            close(Fd);
+            if (Rc != 0) Fail(F.Name, Rc);
+        }
+    }
+    if (F.HadOld) {
+        try {
+            F.OldBytes = ReadFileBytes(FFolder + "/" + F.Name);
+        } catch (const EStreamError&) {
+            Fail(F.Name, EACCES);
+        }
+    }
+    if (renameat(FStage, Name, FDir, Name) != 0) Fail(F.Name, errno);
+    F.Staged = false;
+    F.Installed = true;
 }
 
 void TStagedFileSet::Install() {
-    if (FFiles.empty()) return;
     // One sync of the file system puts every staged byte on disk before any name changes.
-    if (syncfs(FFiles.front()->FFd) != 0) FFiles.front()->Fail(errno);
-    std::vector<std::string> Folders;
+    if (syncfs(FStage) != 0) Fail("", errno);
     try {
-        for (auto& F : FFiles) {
-            F->Install();
-            std::string Dir = FolderOf(F->FTarget);
-            if (std::find(Folders.begin(), Folders.end(), Dir) == Folders.end()) Folders.push_back(Dir);
-        }
-        for (auto& Dir : Folders)
-            if (int Rc = SyncFolder(Dir); Rc != 0) FFiles.front()->Fail(Rc);
+        for (auto& F : FFiles)
+            if (F.Staged) Place(F);
+        if (fsync(FDir) != 0 && errno != EINVAL) Fail("", errno);
     } catch (...) {
         Undo();
         throw;
@@ -175,12 +264,42 @@ void TStagedFileSet::Install() {
 }
 
 void TStagedFileSet::Undo() {
-    for (auto It = FFiles.rbegin(); It != FFiles.rend(); ++It) (*It)->Undo();
+    bool Any = false;
+    for (auto It = FFiles.rbegin(); It != FFiles.rend(); ++It) {
+        TFile& F = *It;
+        if (!F.Installed) continue;
+        F.Installed = false;
+        Any = true;
+        if (!F.HadOld) {
+            unlinkat(FDir, F.Name.c_str(), 0);
+        } else {
+            TStagedFile Back(FFolder + "/" + F.Name, F.OldBytes);
+            if (fchmod(Back.FFd, F.OldMode) == 0) Back.Install();
+        }
+    }
+    if (Any) fsync(FDir);
 }
 
 void TStagedFileSet::Finish() {
-    for (auto& F : FFiles) F->Finish();
+    for (auto& F : FFiles) {
+        F.Installed = false;
+        F.OldBytes.clear();
+    }
 }
+
+namespace {
+// A staging folder's files, then the folder; false when something stays.
+bool RemoveStagingFolder(int Fd, const std::string& Path) {
+    DIR* D = fdopendir(dup(Fd));
+    if (!D) return false;
+    while (dirent* E = readdir(D)) {
+        std::string Name = E->d_name;
+        if (Name != "." && Name != "..") unlinkat(Fd, Name.c_str(), 0);
+    }
+    closedir(D);
+    return rmdir(Path.c_str()) == 0;
+}
+}  // namespace
 
 int RemoveStagingLeftovers(const AnsiString& Dir) {
     std::string Native = Drives::ToNative(Dir);
@@ -194,9 +313,10 @@ int RemoveStagingLeftovers(const AnsiString& Dir) {
         int Fd = open(Full.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (Fd < 0) continue;
         struct stat St;
-        // A temporary still locked belongs to a save in progress in another process.
-        if (fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) && flock(Fd, LOCK_EX | LOCK_NB) == 0 &&
-            unlink(Full.c_str()) == 0)
+        // A temporary still locked belongs to a save or an import in progress in another process.
+        if (fstat(Fd, &St) == 0 && (S_ISREG(St.st_mode) || S_ISDIR(St.st_mode)) &&
+            flock(Fd, LOCK_EX | LOCK_NB) == 0 &&
+            (S_ISDIR(St.st_mode) ? RemoveStagingFolder(Fd, Full) : unlink(Full.c_str()) == 0))
             ++Removed;
         close(Fd);
     }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "icalendar/EntryStore.h"
 #include "platform/rtl/Cp949.h"
@@ -231,6 +233,40 @@ TEST_F(ICalendarTest, ImportRecognisesItsEntriesAndLeavesLocalOnesAlone) {
     EXPECT_EQ(Edited->Entry.TiTle, "edited");
     EXPECT_TRUE(Store.DeleteByUid("e2"));
     EXPECT_FALSE(Store.FindByUid("e2"));
+}
+
+// A memo file that cannot be written, found while staging (an updated entry's) or while putting the
+// files in place (a new entry's), fails the whole import: no row changes, every memo file is as it
+// was, and nothing is left behind.
+TEST_F(ICalendarTest, AMemoThatCannotBeWrittenFailsTheWholeImport) {
+    auto Events = [](const std::string& Title) {
+        std::string Summary = "SUMMARY:" + Title + "\n";
+        return ICalendarText(
+            VEvent("m1", "DTSTART:20240901T100000\nDTEND:20240901T110000\nDESCRIPTION:one\n" + Summary) +
+            VEvent("m2", "DTSTART:20240901T120000\nDTEND:20240901T130000\nDESCRIPTION:two\n" + Summary));
+    };
+    for (bool Update : {true, false}) {
+        SCOPED_TRACE(Update ? "an update while staging" : "a new entry while putting in place");
+        PrivateDataHome Fresh;
+        Drives::EnsureDriveC();
+        std::string Temp = Fresh.Path() + "/agendix/drive_c/Temp/";
+        TEntryStore Tables;
+        if (Update) Import(Events("first"));
+        std::vector<std::string> Before = Rows();
+        std::filesystem::remove(Temp + "20249112.txt");
+        std::filesystem::create_directory(Temp + "20249112.txt");
+        EXPECT_THROW(Import(Events("second")), EFCreateError);
+        EXPECT_EQ(Rows(), Before);
+        std::vector<std::string> Left;
+        for (auto& E : std::filesystem::directory_iterator(Temp)) Left.push_back(E.path().filename());
+        std::sort(Left.begin(), Left.end());
+        std::vector<std::string> Expected = {"20249112.txt"};
+        if (Update) Expected.insert(Expected.begin(), "20249110.txt");
+        EXPECT_EQ(Left, Expected);
+        if (Update) {
+            EXPECT_EQ(ReadFile(Temp + "20249110.txt"), "one");
+        }
+    }
 }
 
 // Rows written by any writer get a UID; the export window and the tool's reports (counting

@@ -52,23 +52,30 @@ TEST(AtomicFile, UndoRestoresWhatWasThere) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), {}), 1) << "no temporary, no new file";
 }
 
-// A set installs every file and takes them all back together; its temporaries carry the same
-// names, so a killed import leaves nothing the start-up clean-up would not remove.
+// A set installs every file and takes them all back together, also a file that turned up after
+// it was staged as new; its staging folder is held while it lives, and goes with it.
 TEST(AtomicFile, SetInstallsAndUndoesTogether) {
     TempDir Dir;
     WriteFile(Dir / "a.txt", "old");
     {
-        TStagedFileSet Set;
-        Set.Add(Dir / "a.txt", "new a");
-        Set.Add(Dir / "b.txt", "new b");
-        EXPECT_EQ(RemoveStagingLeftovers(Drives::FromNative(Dir.Path())), 0) << "held temporaries stay";
+        TStagedFileSet Set(Dir.Path());
+        Set.Add("a.txt", "new a");
+        Set.Add("b.txt", "new b", true);
+        Set.Add("c.txt", "new c", true);
+        Set.Discard(Set.Add("d.txt", "not wanted", true));
+        WriteFile(Dir / "c.txt", "theirs");
+        EXPECT_EQ(RemoveStagingLeftovers(Drives::FromNative(Dir.Path())), 0) << "a held staging folder stays";
         Set.Install();
         EXPECT_EQ(ReadFile(Dir / "a.txt"), "new a");
         EXPECT_EQ(ReadFile(Dir / "b.txt"), "new b");
+        EXPECT_EQ(ReadFile(Dir / "c.txt"), "new c");
+        EXPECT_FALSE(fs::exists(Dir / "d.txt"));
         Set.Undo();
     }
     EXPECT_EQ(ReadFile(Dir / "a.txt"), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), {}), 1) << "b.txt went again";
+    EXPECT_EQ(ReadFile(Dir / "c.txt"), "theirs");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), {}), 2)
+        << "b.txt and the staging folder went";
 }
 
 // Leftovers of a killed save go; a staged file still held by a living save, and everything else in
@@ -77,8 +84,10 @@ TEST(AtomicFile, OnlyDeadTemporariesAreRemoved) {
     TempDir Dir;
     for (const char* Name : {"20033514.txt.tmpAb12Cd", "x.tmpQQQQQQ", "keep.txt", "keep.tmp", "notes.tmpABC"})
         WriteFile(Dir / Name, "text");
+    fs::create_directory(Dir / ".import.tmpZz9Yx8");  // a killed import's staging folder
+    WriteFile(Dir / ".import.tmpZz9Yx8/20033516.txt", "staged");
     TStagedFile Living(Dir / "20033515.txt", "in progress");
-    EXPECT_EQ(RemoveStagingLeftovers(Dir.Path()), 2);
+    EXPECT_EQ(RemoveStagingLeftovers(Dir.Path()), 3);
     std::vector<std::string> Left;
     for (auto& E : fs::directory_iterator(Dir.Path())) Left.push_back(E.path().filename());
     std::sort(Left.begin(), Left.end());
