@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -144,15 +143,6 @@ std::string DataRoot() {
 std::string NewScratchFolder() {
     fs::path Root = fs::path(AGENDIX_BENCH_DATA) / "scratch";
     fs::create_directories(Root);
-    static bool Swept = false;
-    if (!Swept) {
-        Swept = true;
-        std::error_code Ec;
-        for (auto& E : fs::directory_iterator(Root, Ec))
-            if (fs::file_time_type::clock::now() - fs::last_write_time(E.path(), Ec) >
-                std::chrono::minutes(10))
-                fs::remove_all(E.path(), Ec);
-    }
     std::string Template = (Root / "XXXXXX").string();
     if (!mkdtemp(Template.data())) throw std::runtime_error("cannot make a folder in " + Root.string());
     return Template;

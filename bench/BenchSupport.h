@@ -33,8 +33,7 @@ std::string DataRoot();
 // A new empty folder beside the kept data, left in place. A file system may make new files
 // slowly for minutes after many were removed near them (ext4 without a journal passes over the
 // recently freed inodes of the group at each new one): so not under /tmp, where every compiler
-// makes and removes its temporaries, and earlier runs' folders go on the first call only once
-// they are ten minutes old.
+// makes and removes its temporaries; bench/run removes them all after its run.
 std::string NewScratchFolder();
 
 // Registers "<work>/agendix" and "<work>/baseline": microseconds, five repetitions, medians.
