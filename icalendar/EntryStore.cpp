@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <future>
 #include <map>
 #include <set>
@@ -70,12 +69,7 @@ struct TMemoFolder {
         if (File >= 0) {
             if (Exists) *Exists = true;
             std::string Bytes;
-            char Buf[4096];
-            for (ssize_t N; (N = read(File, Buf, sizeof Buf)) != 0;) {
-                if (N < 0 && errno == EINTR) continue;
-                if (N < 0) break;
-                Bytes.append(Buf, static_cast<size_t>(N));
-            }
+            ReadToEnd(File, Bytes);  // what a failed read left out stays out, as for a short file
             close(File);
             return Bytes;
         }
@@ -311,7 +305,6 @@ struct TEntryStore::TPrefetch {
 TImportReport TEntryStore::Import(const std::string& Text, const TDayRange& Range, bool DryRun,
                                   const std::function<void(size_t, size_t)>& Progress) {
     AnsiString Zone = UserTimeZone();
-    Say("", "");  // the language of reasons is settled here, not by two threads at once
     std::promise<TParsedCalendar> Result;
     std::future<TParsedCalendar> Events = Result.get_future();
     std::atomic<bool> Parsed = false;
@@ -352,10 +345,11 @@ TImportReport TEntryStore::Apply(const TParsedCalendar& Parsed, bool DryRun,
     TImportReport Rep;
     Rep.Skipped = Parsed.Skipped;
     TMemoFolder Folder;
-    // A few events (a sync, one event) read only the rows they can touch; a file reads them all.
+    // A file had its rows read while it was parsed; otherwise a few events (a sync, one event)
+    // read only the rows they can touch, and more read them all.
     std::vector<TStoredEntry> Rows;
     std::vector<TMemoBytes> Memos;
-    if (Parsed.Events.size() > SmallImport && Read) {
+    if (Read) {
         Rows = std::move(Read->Rows);
         Memos = std::move(Read->Memos);
     } else if (Parsed.Events.size() > SmallImport) {

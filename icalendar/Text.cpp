@@ -1,5 +1,7 @@
 #include "icalendar/Text.h"
 
+#include <atomic>
+
 #include "icalendar/EntryStore.h"
 #include "platform/rtl/Cp949.h"
 #include "store/Schedule.h"
@@ -134,15 +136,17 @@ AnsiString MemoText(const std::string& Bytes) {
 
 namespace ICalendar {
 namespace {
-int GKorean = -1;  // not yet decided: follow the locale
-}
+// Not yet decided: follow the locale. Import and export ask from more than one thread.
+std::atomic<int> GKorean = -1;
+}  // namespace
 
 void UseKoreanReasons(bool Korean) {
     GKorean = Korean;
 }
 
 const char* Say(const char* Korean, const char* English) {
-    if (GKorean < 0) GKorean = KoreanLocale();
-    return GKorean ? Korean : English;
+    int K = GKorean;
+    if (K < 0) GKorean = K = KoreanLocale();
+    return K ? Korean : English;
 }
 }  // namespace ICalendar

@@ -51,6 +51,14 @@ int SyncFolder(const std::string& Dir) {
     return Rc == EINVAL ? 0 : Rc;  // file systems that cannot sync a folder have nothing to sync
 }
 
+// Whether a staged file may replace the file found at Name (in the folder Dir): 0, or the error
+// to fail with. A file without write permission is read-only, also for a user who could override it.
+int Replaceable(const struct stat& Old, int Dir, const char* Name) {
+    if (S_ISDIR(Old.st_mode)) return EISDIR;
+    if (!(Old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || faccessat(Dir, Name, W_OK, 0) != 0) return EACCES;
+    return 0;
+}
+
 int WriteAll(int Fd, const std::string& Bytes) {
     size_t Done = 0;
     while (Done < Bytes.size()) {
@@ -73,10 +81,7 @@ TStagedFile::TStagedFile(const AnsiString& Path, const std::string& Bytes)
 void TStagedFile::Stage(const std::string& Bytes) {
     struct stat Old;
     if (stat(FTarget.c_str(), &Old) == 0) {
-        if (S_ISDIR(Old.st_mode)) Fail(EISDIR);
-        // A file without write permission is read-only, also for a user who could override it.
-        if (!(Old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || access(FTarget.c_str(), W_OK) != 0)
-            Fail(EACCES);
+        if (int Rc = Replaceable(Old, AT_FDCWD, FTarget.c_str()); Rc != 0) Fail(Rc);
         FHadOld = true;
         FOldMode = Old.st_mode & 07777;
     }
@@ -182,9 +187,7 @@ void TStagedFileSet::KeepOld(TFile& F) {
         if (errno != ENOENT) Fail(F.Name, errno);
         return;
     }
-    if (S_ISDIR(Old.st_mode)) Fail(F.Name, EISDIR);
-    if (!(Old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || faccessat(FDir, F.Name.c_str(), W_OK, 0) != 0)
-        Fail(F.Name, EACCES);
+    if (int Rc = Replaceable(Old, FDir, F.Name.c_str()); Rc != 0) Fail(F.Name, Rc);
     F.HadOld = true;
     F.OldMode = Old.st_mode & 07777;
 }

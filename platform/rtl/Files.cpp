@@ -413,22 +413,25 @@ void FindClose(TSearchRec& F) {
     F.FindHandle = nullptr;
 }
 
+int ReadToEnd(int Fd, std::string& Out) {
+    char Buf[65536];
+    for (;;) {
+        ssize_t R = read(Fd, Buf, sizeof Buf);
+        if (R < 0 && errno == EINTR) continue;
+        if (R < 0) return errno;
+        if (R == 0) return 0;
+        Out.append(Buf, static_cast<size_t>(R));
+    }
+}
+
 std::string ReadFileBytes(const AnsiString& Path) {
     std::string N = Drives::ToNative(Path);
     int Fd = open(N.c_str(), O_RDONLY | O_CLOEXEC);
     if (Fd < 0) throw EFOpenError("Cannot open file \"" + Path + "\". " + std::strerror(errno));
     std::string Out;
-    char Buf[65536];
-    for (;;) {
-        ssize_t R = read(Fd, Buf, sizeof Buf);
-        if (R < 0) {
-            if (errno == EINTR) continue;
-            int E = errno;
-            close(Fd);
-            throw EReadError("Cannot read file \"" + Path + "\". " + std::strerror(E));
-        }
-        if (R == 0) break;
-        Out.append(Buf, static_cast<size_t>(R));
+    if (int E = ReadToEnd(Fd, Out); E != 0) {
+        close(Fd);
+        throw EReadError("Cannot read file \"" + Path + "\". " + std::strerror(E));
     }
     close(Fd);
     struct stat St;

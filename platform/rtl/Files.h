@@ -99,4 +99,6 @@ void FindClose(TSearchRec& F);
 // renamed over the target, the folder synced after, so a failed write never leaves half a file
 // (AtomicFile.h has the rest).
 std::string ReadFileBytes(const AnsiString& Path);  // EFOpenError naming the path
+// Appends what is left of an open file to Out; 0, or the errno of the read that failed.
+int ReadToEnd(int Fd, std::string& Out);
 void WriteFileAtomic(const AnsiString& Path, const std::string& Bytes);  // EFCreateError
